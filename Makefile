@@ -1,0 +1,57 @@
+# Entry points for developers and CI. Everything goes through CMake + Ninja;
+# this file only strings the steps together.
+
+SHELL := /bin/bash
+
+BUILD_DIR := build
+ASAN_DIR  := build-asan
+BENCH_DIR := $(BUILD_DIR)/bench
+
+SANITIZER_ENV = \
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	$(if $(wildcard .ci/lsan.supp),LSAN_OPTIONS=suppressions=$(CURDIR)/.ci/lsan.supp)
+
+BENCH_FLAGS = --benchmark_out_format=json \
+	--benchmark_repetitions=5 \
+	--benchmark_report_aggregates_only=true
+
+.PHONY: all deps build test test-sanitize bench demo clean
+
+all: build
+
+deps:
+	bash scripts/install-deps
+
+build: deps
+	@if [ ! -f $(BUILD_DIR)/CMakeCache.txt ] || [ ! -f $(BUILD_DIR)/build.ninja ]; then \
+		echo "cmake -S . -B $(BUILD_DIR) -G Ninja"; \
+		cmake -S . -B $(BUILD_DIR) -G Ninja; \
+	fi
+	cmake --build $(BUILD_DIR)
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+test-sanitize: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DLUMO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DLUMO_BUILD_BENCH=OFF
+	cmake --build $(ASAN_DIR)
+	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j2
+
+bench: build
+	mkdir -p $(BENCH_DIR)
+	@found=0; \
+	for exe in $(BENCH_DIR)/*_bench; do \
+		[ -f "$$exe" ] && [ -x "$$exe" ] || continue; \
+		found=1; name=$$(basename "$$exe"); \
+		echo "==== $$name ===="; \
+		"$$exe" --benchmark_out=$(BENCH_DIR)/$$name.json $(BENCH_FLAGS) || exit 1; \
+		echo "results: $(BENCH_DIR)/$$name.json"; \
+	done; \
+	if [ $$found -eq 0 ]; then echo "no benchmarks built (add bench/<name>_bench.cpp)"; fi
+
+demo: build
+	@echo "make demo: the demo arrives with the automation server; for now this only builds the project."
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -1,0 +1,16 @@
+# Compiler and linker flags shared by every target of the project.
+# Only our own sources are compiled in this tree (third-party code comes
+# from system packages), so the flags are set directory-wide.
+
+add_compile_options(-Wall -Wextra -Werror)
+
+if(LUMO_SANITIZE)
+    message(STATUS "LUMO: building with AddressSanitizer + UndefinedBehaviorSanitizer")
+    set(_lumo_sanitize_flags
+        -fsanitize=address,undefined
+        -fno-omit-frame-pointer
+        -fno-sanitize-recover=undefined)
+    add_compile_options(${_lumo_sanitize_flags})
+    add_link_options(${_lumo_sanitize_flags})
+    unset(_lumo_sanitize_flags)
+endif()

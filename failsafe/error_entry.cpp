@@ -1,0 +1,141 @@
+// The error entry: what every procedure's trap calls with a run-time error.
+#include <algorithm>
+#include <cctype>
+
+#include "failsafe/categories.h"
+#include "failsafe/framework.h"
+#include "failsafe/system_state.h"
+
+namespace lumo::failsafe {
+namespace {
+
+std::string trimmedUpper(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    std::string result(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return result;
+}
+
+std::string trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+// The passed name, or "passed << traced" when the failing procedure is not
+// the one on top of the trace.
+std::string reportedName(std::string_view passed, const std::string& traced) {
+    if (trimmedUpper(passed) == trimmedUpper(traced)) return traced;
+    return std::string(passed) + " << " + traced;
+}
+
+std::vector<std::string> splitAt(std::string_view text, char separator) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, start)) {
+        fields.emplace_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    fields.emplace_back(text.substr(start));
+    return fields;
+}
+
+}  // namespace
+
+int16_t Framework::userAction() { return userActionProvider_ ? userActionProvider_() : 0; }
+
+std::optional<int16_t> Framework::interceptError(std::string_view module, std::string_view procedure) {
+    const ErrorState runtime = Err();
+    if (settings_.frameworkOff) return std::nullopt;
+    if (errorWindowOpen_) waitWhileErrorWindowOpen();
+    if (!initialised_) start();
+    guarded("fsERROR()", [&] { fillErrorSlots(module, procedure, runtime); });
+    guarded("fsERROR()", [&] {
+        const ErrorSlot& first = error_.slots[0];
+        emit(exeTag_ + "ERROR " + std::to_string(first.number) + " at " + first.module + " : " + first.procedure +
+             " : Line " + std::to_string(first.line) + " : " + first.description + "\r\n");
+    });
+    guarded("fsERROR()", [&] { copyCallTree(); });
+    guarded("fsERROR()", [&] { error_.systemReport = buildSystemReport_ ? buildSystemReport_() : basicSystemState(); });
+    std::optional<int16_t> result;
+    guarded("fsERROR()", [&] { result = askWhatToDo(); });
+    // The mail and defect reports to the configured addresses come with the
+    // error window; until then the log file holds the whole report.
+    if (settings_.writeToDisk) logErrorReport();
+    errorWindowOpen_ = false;
+    Err().clear();
+    return result;
+}
+
+void Framework::fillErrorSlots(std::string_view module, std::string_view procedure, const ErrorState& runtime) {
+    error_ = InterceptedError{};
+    ErrorSlot& first = error_.slots[0];
+    first.number = runtime.number;
+    first.description = runtime.description;
+    first.line = runtime.line;
+    first.source = runtime.source + (runtime.source == projectName_ ? " (local)" : " (remote)");
+    first.category = errorCategory(runtime.number);
+    first.helpFile = runtime.helpFile;
+    first.helpContext = runtime.helpContext;
+
+    std::string tracedModule, tracedProcedure;
+    if (depth_ >= 1 && depth_ <= maxLevel) {
+        tracedModule = trimmed(levels_[static_cast<size_t>(depth_)].module);
+        tracedProcedure = trimmed(levels_[static_cast<size_t>(depth_)].procedure);
+    } else if (depth_ == 0) {
+        const size_t colon = startEntry_.find(':');
+        tracedModule = trimmed(std::string_view(startEntry_).substr(0, colon));
+        if (colon != std::string::npos) tracedProcedure = trimmed(std::string_view(startEntry_).substr(colon + 1));
+    }
+    first.module = reportedName(module, tracedModule);
+    first.procedure = reportedName(procedure, tracedProcedure);
+
+    if (runtime.source.find('!') == std::string::npos) return;
+    // A chain from another component: a count, then six fields per error.
+    const std::vector<std::string> fields = splitAt(runtime.source, '!');
+    const int further = std::clamp(static_cast<int>(leadingNumber(fields[0])), 0, InterceptedError::slotCount - 1);
+    auto field = [&](size_t index) { return index < fields.size() ? fields[index] : std::string("<unknown>"); };
+    for (int k = 1; k <= further; ++k) {
+        const size_t base = 1 + static_cast<size_t>(k - 1) * 6;
+        ErrorSlot& slot = error_.slots[static_cast<size_t>(k)];
+        slot.source = field(base) + " (remote)";
+        slot.module = field(base + 1);
+        slot.procedure = field(base + 2);
+        slot.line = static_cast<int32_t>(leadingNumber(field(base + 3)));
+        slot.number = static_cast<int32_t>(leadingNumber(field(base + 4)));
+        slot.description = "Remote " + field(base + 5);
+        slot.category = errorCategory(slot.number);
+    }
+    error_.lastSlot = static_cast<int16_t>(further);
+}
+
+void Framework::copyCallTree() {
+    const int32_t listed = std::clamp(depth_, 0, maxLevel);
+    error_.callTree.assign(1, std::to_string(depth_));
+    error_.callTreeMarks.assign(1, 0);
+    for (int32_t level = 1; level <= listed; ++level) {
+        error_.callTree.push_back(entryText(level));
+        error_.callTreeMarks.push_back(levelMark(level));
+    }
+    error_.failingMark = levelMark(listed);
+}
+
+std::optional<int16_t> Framework::askWhatToDo() {
+    const int16_t preset = userAction();
+    const bool presetActs = preset >= 1 && preset <= 5;
+    if (!settings_.silentRun && preset != -1) {
+        if (presetActs) return preset;
+        if (errorWindow_) {
+            errorWindowOpen_ = true;
+            error_.action = errorWindow_->show(error_);
+            errorWindowOpen_ = false;
+            return error_.action;
+        }
+    }
+    // Silent, or no error window in this program: nobody is asked.
+    return presetActs ? std::optional<int16_t>(preset) : std::nullopt;
+}
+
+}  // namespace lumo::failsafe

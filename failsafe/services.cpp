@@ -1,0 +1,92 @@
+#include "failsafe/services.h"
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+namespace lumo::failsafe {
+namespace {
+
+std::string readWholeFile(const char* path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class LinuxSystemServices final : public SystemServices {
+public:
+    int64_t nowMilliseconds() override {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+    std::tm localTime() override {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        return local;
+    }
+    std::optional<MemoryStatus> memoryStatus() override { return parseMeminfo(readWholeFile("/proc/meminfo")); }
+    bool debuggerAttached() override {
+        std::istringstream status(readWholeFile("/proc/self/status"));
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("TracerPid:", 0) == 0) return std::stol(line.substr(10)) != 0;
+        return false;
+    }
+    void breakIntoDebugger() override { std::raise(SIGTRAP); }
+};
+
+uint64_t meminfoKilobytes(const std::string& text, const std::string& key) {
+    const size_t at = text.find(key + ":");
+    if (at == std::string::npos) return 0;
+    return std::strtoull(text.c_str() + at + key.size() + 1, nullptr, 10);
+}
+
+}  // namespace
+
+std::unique_ptr<SystemServices> makeLinuxSystemServices() { return std::make_unique<LinuxSystemServices>(); }
+
+std::optional<MemoryStatus> parseMeminfo(const std::string& text) {
+    const uint64_t total = meminfoKilobytes(text, "MemTotal");
+    if (total == 0) return std::nullopt;
+    uint64_t available = meminfoKilobytes(text, "MemAvailable");
+    if (available == 0) available = meminfoKilobytes(text, "MemFree");  // kernels before 3.14
+    if (available > total) available = total;
+    MemoryStatus status;
+    status.loadPercent = static_cast<uint32_t>((total - available) * 100 / total);
+    status.availablePhysical = available * 1024;
+    return status;
+}
+
+ProgramInfo programInfoOfModuleAt(const void* address) {
+    ProgramInfo info;
+    Dl_info module{};
+    std::filesystem::path file;
+    if (dladdr(address, &module) != 0 && module.dli_fname != nullptr && module.dli_fname[0] != '\0')
+        file = module.dli_fname;
+    if (file.empty() || !file.has_parent_path()) {
+        std::error_code error;
+        file = std::filesystem::read_symlink("/proc/self/exe", error);
+    }
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    if (!error) file = absolute;
+    info.folder = file.parent_path();
+    info.fileName = file.filename().string();
+    std::string name = info.fileName;
+    if (const size_t so = name.find(".so"); so != std::string::npos && (so + 3 == name.size() || name[so + 3] == '.')) {
+        name.erase(so);
+        if (name.rfind("lib", 0) == 0 && name.size() > 3) name.erase(0, 3);
+    } else if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
+        name.erase(dot);
+    }
+    info.name = name;
+    info.projectName = name;
+    return info;
+}
+
+}  // namespace lumo::failsafe
