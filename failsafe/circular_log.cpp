@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <string>
 
 namespace lumo::failsafe {
 namespace {
@@ -38,7 +37,8 @@ void CircularLog::write(std::string_view record, int32_t recordSize, int32_t hig
     if (slot_ > highestSlot) slot_ = 1;
     if (record.size() >= 2 && record.substr(record.size() - 2) == "\r\n") record.remove_suffix(2);
     const size_t textSize = static_cast<size_t>(recordSize) - 2;
-    std::string slotText(record.substr(0, textSize));
+    std::string& slotText = slotBuffer_;
+    slotText.assign(record.substr(0, textSize));
     slotText.resize(textSize, ' ');
     slotText += "\r\n";
     const off_t offset = static_cast<off_t>(recordSize) * slot_ + static_cast<off_t>(header.size());

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace lumo::failsafe {
@@ -35,6 +36,7 @@ public:
 private:
     int fd_ = -1;
     int32_t slot_ = 0;
+    std::string slotBuffer_;
 };
 
 }  // namespace lumo::failsafe

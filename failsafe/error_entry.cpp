@@ -64,7 +64,7 @@ std::optional<int16_t> Framework::interceptError(std::string_view module, std::s
     // The mail and defect reports to the configured addresses come with the
     // error window; until then the log file holds the whole report.
     if (settings_.writeToDisk) logErrorReport();
-    errorWindowOpen_ = false;
+    setErrorWindowOpen(false);
     Err().clear();
     return result;
 }
@@ -128,9 +128,9 @@ std::optional<int16_t> Framework::askWhatToDo() {
     if (!settings_.silentRun && preset != -1) {
         if (presetActs) return preset;
         if (errorWindow_) {
-            errorWindowOpen_ = true;
+            setErrorWindowOpen(true);
             error_.action = errorWindow_->show(error_);
-            errorWindowOpen_ = false;
+            setErrorWindowOpen(false);
             return error_.action;
         }
     }

@@ -53,6 +53,10 @@ public:
     // texts that live that long (the procedure mechanism passes literals).
     void push(std::string_view module, std::string_view procedure, std::string_view arguments);
     void pop(std::string_view module, std::string_view procedure, std::string_view arguments);
+    // The same with every rule applied, whatever the state: the slow path of
+    // push and pop.
+    void pushTraced(std::string_view module, std::string_view procedure, std::string_view arguments);
+    void popTraced(std::string_view module, std::string_view procedure, std::string_view arguments);
     void start();
     void emit(std::string_view record);
 
@@ -77,7 +81,10 @@ public:
     bool inDevEnvironment() const { return inDevEnvironment_; }
     bool monitorPresent() const { return monitor_ != nullptr; }
     bool errorWindowOpen() const { return errorWindowOpen_; }
-    void setErrorWindowOpen(bool open) { errorWindowOpen_ = open; }
+    void setErrorWindowOpen(bool open) {
+        errorWindowOpen_ = open;
+        refreshFastPath();
+    }
     int32_t depth() const { return depth_; }
     uint32_t records() const { return records_; }
     // The entry of a level as a reader sees it: level prefix, tabs, module,
@@ -107,13 +114,22 @@ private:
     };
 
     bool anySinkActive() const { return settings_.captureToDisk != 0 || monitor_ || settings_.circularLog; }
+    // Push and pop take the short path only when started, tracing, without a
+    // sink and without an open error window; this flag says when they cannot.
+    void refreshFastPath() {
+        slowPath_ = !initialised_ || settings_.frameworkOff || settings_.traceOff || errorWindowOpen_ || anySinkActive();
+    }
+    void switchCircularLogOff();
+    Value applyOption(int number, const Value& value);
+    MemoryStatus memoryForRecord();
     void waitWhileErrorWindowOpen();
     void noteMonitorOverheadStart();
     int64_t elapsedFixedPoint() const;
     std::string entryBody(int32_t level) const;
     bool popMatches(std::string_view module, std::string_view procedure) const;
     void unbalancedPop(std::string_view module, std::string_view procedure);
-    std::string formatRecord(bool isPush);
+    // The record in a buffer of the framework's, valid until the next record.
+    std::string_view formatRecord(bool isPush);
     void emitToCircularLog(std::string_view record);
     void emitToMonitor(std::string_view record);
     void readCircularLogKeys(const class ProfileReader& options);
@@ -137,21 +153,54 @@ private:
     ErrorLogHandler errorLogHandler_;
 
     Settings settings_;
+    bool slowPath_ = true;
     bool initialised_ = false;
     bool inDevEnvironment_ = false;
     bool errorWindowOpen_ = false;
     std::vector<Level> levels_;
+    Level* level_ = nullptr;  // levels_.data(), for the short path
     std::string startEntry_;
     int32_t depth_ = 0;
     uint32_t records_ = 0;
     int64_t startTime_ = 0;  // clock milliseconds
-    int64_t pushOverhead_ = 0, popOverhead_ = 0, overheadStart_ = 0;  // fixed point
+    int64_t pushOverhead_ = 0, popOverhead_ = 0;  // fixed point
+    std::optional<int64_t> overheadStart_;  // set while the framework times its own cost
     std::string exeTag_;
     std::string projectName_;
     CircularLog circular_;
     std::unique_ptr<TraceMonitor> monitor_;
     InterceptedError error_;
+    std::string recordBuffer_;
+    int64_t memorySampledAt_ = -1;  // clock milliseconds of memorySample_
+    MemoryStatus memorySample_;
 };
+
+inline void Framework::push(std::string_view module, std::string_view procedure, std::string_view arguments) {
+    if (slowPath_) [[unlikely]] {
+        pushTraced(module, procedure, arguments);
+        return;
+    }
+    if (++depth_ <= maxLevel) [[likely]] {
+        Level& level = level_[depth_];
+        level.module = module;
+        level.procedure = procedure;
+        level.arguments = arguments;
+    }
+}
+
+inline void Framework::pop(std::string_view module, std::string_view procedure, std::string_view arguments) {
+    if (!slowPath_ && depth_ >= 1 && depth_ <= maxLevel) [[likely]] {
+        Level& level = level_[depth_];
+        // The same texts as the push, as the procedure mechanism passes them.
+        if (level.module.data() == module.data() && level.module.size() == module.size() &&
+            level.procedure.data() == procedure.data() && level.procedure.size() == procedure.size()) [[likely]] {
+            level.mark = 0;
+            --depth_;
+            return;
+        }
+    }
+    popTraced(module, procedure, arguments);
+}
 
 // Runs one step of the framework's own work; a failure goes to the internal
 // error handler and the framework goes on with its next step.

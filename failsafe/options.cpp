@@ -16,6 +16,12 @@ void storeFlag(bool& flag, const Value& value) {
 }  // namespace
 
 Value Framework::option(int number, const Value& value) {
+    Value result = applyOption(number, value);
+    refreshFastPath();
+    return result;
+}
+
+Value Framework::applyOption(int number, const Value& value) {
     const bool get = isGet(value);
     Settings& s = settings_;
     switch (number) {

@@ -1,27 +1,46 @@
 #include "failsafe/record_format.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
 
 namespace lumo::failsafe {
+namespace {
 
-std::string formatTimeField(int64_t fixedPointMilliseconds) {
+// Appends `value` with at least `width` digits, zeros in front.
+void appendPadded(std::string& out, uint64_t value, int width) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const int length = static_cast<int>(end - digits);
+    if (length < width) out.append(static_cast<size_t>(width - length), '0');
+    out.append(digits, end);
+}
+
+}  // namespace
+
+void appendTimeField(std::string& out, int64_t fixedPointMilliseconds) {
     // Dividing by 10000 leaves the milliseconds as the digits of the field;
     // their fraction rounds half away from zero into the fourth decimal.
     const bool negative = fixedPointMilliseconds < 0;
-    const uint64_t magnitude = static_cast<uint64_t>(negative ? -(fixedPointMilliseconds + 1) : fixedPointMilliseconds) +
-                               (negative ? 1u : 0u);
+    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(fixedPointMilliseconds)
+                                        : static_cast<uint64_t>(fixedPointMilliseconds);
     const uint64_t units = (magnitude + 5000) / 10000;  // ten-thousandths of the field
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%s%05llu.%04llu", negative && units != 0 ? "-" : "",
-                  static_cast<unsigned long long>(units / 10000), static_cast<unsigned long long>(units % 10000));
-    return buffer;
+    if (negative && units != 0) out += '-';
+    appendPadded(out, units / 10000, 5);
+    out += '.';
+    appendPadded(out, units % 10000, 4);
+}
+
+void appendCounter(std::string& out, uint32_t count) { appendPadded(out, count, 5); }
+
+std::string formatTimeField(int64_t fixedPointMilliseconds) {
+    std::string text;
+    appendTimeField(text, fixedPointMilliseconds);
+    return text;
 }
 
 std::string formatCounter(uint32_t count) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%05u", count);
-    return buffer;
+    std::string text;
+    appendCounter(text, count);
+    return text;
 }
 
 void cutAfterProcedure(std::string& record) {

@@ -14,6 +14,10 @@ std::string formatTimeField(int64_t fixedPointMilliseconds);
 // The record counter, at least five digits: 00042.
 std::string formatCounter(uint32_t count);
 
+// The same, appended to a record being built.
+void appendTimeField(std::string& out, int64_t fixedPointMilliseconds);
+void appendCounter(std::string& out, uint32_t count);
+
 // Cuts a record just before its second ':' and drops the blanks before the
 // cut, so that it ends with the procedure text. A record with fewer than two
 // ':' stays whole.

@@ -1,6 +1,8 @@
 #include "failsafe/services.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -29,7 +31,17 @@ public:
         localtime_r(&now, &local);
         return local;
     }
-    std::optional<MemoryStatus> memoryStatus() override { return parseMeminfo(readWholeFile("/proc/meminfo")); }
+    ~LinuxSystemServices() override {
+        if (meminfo_ >= 0) ::close(meminfo_);
+    }
+    std::optional<MemoryStatus> memoryStatus() override {
+        // The figures needed are on the first lines; the file stays open.
+        if (meminfo_ < 0) meminfo_ = ::open("/proc/meminfo", O_RDONLY | O_CLOEXEC);
+        char buffer[512];
+        const ssize_t size = meminfo_ < 0 ? -1 : ::pread(meminfo_, buffer, sizeof buffer, 0);
+        if (size <= 0) return std::nullopt;
+        return parseMeminfo(std::string(buffer, static_cast<size_t>(size)));
+    }
     bool debuggerAttached() override {
         std::istringstream status(readWholeFile("/proc/self/status"));
         std::string line;
@@ -38,6 +50,9 @@ public:
         return false;
     }
     void breakIntoDebugger() override { std::raise(SIGTRAP); }
+
+private:
+    int meminfo_ = -1;
 };
 
 uint64_t meminfoKilobytes(const std::string& text, const std::string& key) {

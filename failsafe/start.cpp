@@ -18,7 +18,10 @@ void Framework::start() {
     guarded("fsSTART()", [&] { options.emplace(optionsFile()); });
     if (!options) options.emplace(ProfileReader::fromText(""));
     guarded("fsSTART()", [&] { readCircularLogKeys(*options); });
-    guarded("fsSTART()", [&] { levels_.assign(static_cast<size_t>(maxLevel) + 1, Level{}); });
+    guarded("fsSTART()", [&] {
+        levels_.assign(static_cast<size_t>(maxLevel) + 1, Level{});
+        level_ = levels_.data();
+    });
     initialised_ = true;
     guarded("fsSTART()", [&] { startEntry_ = message(32) + " <" + dateText() + ", " + timeText() + ">"; });
     if (options->fileExists()) guarded("fsSTART()", [&] { readRemainingKeys(*options); });
@@ -30,6 +33,7 @@ void Framework::start() {
     });
     guarded("fsSTART()", [&] { emit(exeTag_ + message(20) + "\r\n"); });
     guarded("fsSTART()", [&] { projectName_ = program_.projectName; });
+    refreshFastPath();
 }
 
 void Framework::readCircularLogKeys(const ProfileReader& options) {
@@ -58,8 +62,7 @@ void Framework::readCircularLogKeys(const ProfileReader& options) {
 // The circular log cannot work with these settings: it is switched off and
 // the reason reported, instead of writing slots that make no sense.
 void Framework::refuseCircularLog(std::string_view why, int32_t number) {
-    settings_.circularLog = false;
-    circular_.close();
+    switchCircularLogOff();
     reportInternalError("fsSTART()", 0,
                         RuntimeError(number, "Circular log switched off: " + std::string(why)));
 }

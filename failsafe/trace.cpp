@@ -1,4 +1,5 @@
 // The trace of the running procedures: push, pop, their records and the sinks.
+#include <charconv>
 #include <cstring>
 
 #include "failsafe/framework.h"
@@ -14,7 +15,7 @@ bool sameText(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-void Framework::push(std::string_view module, std::string_view procedure, std::string_view arguments) {
+void Framework::pushTraced(std::string_view module, std::string_view procedure, std::string_view arguments) {
     if (settings_.frameworkOff || settings_.traceOff) return;
     if (!initialised_) [[unlikely]] start();
     if (records_ == 0 && monitor_) [[unlikely]] noteMonitorOverheadStart();
@@ -33,13 +34,13 @@ void Framework::push(std::string_view module, std::string_view procedure, std::s
             emit(formatRecord(true));
         });
     }
-    if (overheadStart_ != 0) [[unlikely]] {
-        pushOverhead_ = elapsedFixedPoint() - overheadStart_;
-        overheadStart_ = 0;
+    if (overheadStart_) [[unlikely]] {
+        pushOverhead_ = elapsedFixedPoint() - *overheadStart_;
+        overheadStart_.reset();
     }
 }
 
-void Framework::pop(std::string_view module, std::string_view procedure, std::string_view arguments) {
+void Framework::popTraced(std::string_view module, std::string_view procedure, std::string_view arguments) {
     (void)arguments;  // the match looks at module and procedure only
     if (settings_.frameworkOff || settings_.traceOff) return;
     if (records_ == 1 && monitor_) [[unlikely]] noteMonitorOverheadStart();
@@ -51,15 +52,14 @@ void Framework::pop(std::string_view module, std::string_view procedure, std::st
                 emit(formatRecord(false));
             });
         }
-        Level& level = levels_[static_cast<size_t>(depth_)];
-        level = Level{};
+        levels_[static_cast<size_t>(depth_)].mark = 0;
         --depth_;
     } else {
         unbalancedPop(module, procedure);
     }
-    if (overheadStart_ != 0) [[unlikely]] {
-        popOverhead_ = elapsedFixedPoint() - overheadStart_;
-        overheadStart_ = 0;
+    if (overheadStart_) [[unlikely]] {
+        popOverhead_ = elapsedFixedPoint() - *overheadStart_;
+        overheadStart_.reset();
     }
 }
 
@@ -128,23 +128,34 @@ int16_t Framework::levelMark(int32_t level) const {
     return levels_[static_cast<size_t>(level)].mark;
 }
 
-std::string Framework::formatRecord(bool isPush) {
+std::string_view Framework::formatRecord(bool isPush) {
     int64_t time = elapsedFixedPoint() - (isPush ? pushOverhead_ : popOverhead_);
     if (depth_ >= 1 && depth_ <= maxLevel) levels_[static_cast<size_t>(depth_)].time = time;
-    std::string record = exeTag_;
-    record.append("[").append(formatCounter(records_)).append("] [").append(formatTimeField(time));
-    record.append(isPush ? "] ->" : "] <-").append(entryBody(depth_));
+    std::string& record = recordBuffer_;  // keeps its capacity from record to record
+    record.assign(exeTag_).append("[");
+    appendCounter(record, records_);
+    record.append("] [");
+    appendTimeField(record, time);
+    record.append(isPush ? "] ->" : "] <-");
+    if (depth_ >= 1 && depth_ <= maxLevel) {
+        const Level& entry = levels_[static_cast<size_t>(depth_)];
+        record.append(static_cast<size_t>(depth_ - 1), '\t');
+        record.append(entry.module).append(" : ").append(entry.procedure).append(" : ").append(entry.arguments);
+    }
     if (!settings_.includeArguments) cutAfterProcedure(record);
     if (settings_.includeResources || settings_.includeMemory) {
-        const MemoryStatus memory = services_->memoryStatus().value_or(MemoryStatus{});
-        if (settings_.includeResources)
-            record.append(" : [res = ").append(std::to_string(memory.loadPercent)).append("%");
-        if (settings_.includeMemory)
-            record.append(settings_.includeResources ? ", mem = " : " : [mem = ")
-                .append(std::to_string(memory.availablePhysical))
-                .append("]");
-        else
-            record.append("]");
+        const MemoryStatus memory = memoryForRecord();
+        char digits[24];
+        if (settings_.includeResources) {
+            record.append(" : [res = ");
+            record.append(digits, std::to_chars(digits, digits + sizeof digits, memory.loadPercent).ptr);
+            record.append("%");
+        }
+        if (settings_.includeMemory) {
+            record.append(settings_.includeResources ? ", mem = " : " : [mem = ");
+            record.append(digits, std::to_chars(digits, digits + sizeof digits, memory.availablePhysical).ptr);
+        }
+        record.append("]");
     }
     if (settings_.includeUser) record.append(" : ").append(userText());
     record.append("\r\n");
@@ -170,13 +181,30 @@ void Framework::emitToCircularLog(std::string_view record) {
 
 bool Framework::openCircularLog() {
     if (!settings_.circularFile.empty() && circular_.open(settings_.circularFile)) return true;
-    settings_.circularLog = false;
+    switchCircularLogOff();
     if (inDevEnvironment_)
         guarded("fsTRACE()", [&] {
             ui_->messageBox("Could not open circular log file " + settings_.circularFile, box::Critical,
                             "FailSafe" + message(24));
         });
     return false;
+}
+
+void Framework::switchCircularLogOff() {
+    settings_.circularLog = false;
+    circular_.close();
+    refreshFastPath();
+}
+
+// Reading the memory figures costs several microseconds: records written in
+// the same millisecond (the resolution of their time field) share one reading.
+MemoryStatus Framework::memoryForRecord() {
+    const int64_t now = services_->nowMilliseconds();
+    if (now != memorySampledAt_) {
+        memorySample_ = services_->memoryStatus().value_or(MemoryStatus{});
+        memorySampledAt_ = now;
+    }
+    return memorySample_;
 }
 
 void Framework::emitToMonitor(std::string_view record) {

@@ -105,8 +105,14 @@ protected:
                   std::to_string(::getpid()));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
-        fs->setServices(std::make_unique<FakeServices>(&now, &memory, &debugger, &breaks));
-        fs->setUserInterface(ui);
+        configure(*fs);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // Gives a framework the fixture's clock, interface and program folder.
+    void configure(Framework& f) {
+        f.setServices(std::make_unique<FakeServices>(&now, &memory, &debugger, &breaks));
+        f.setUserInterface(ui);
         ProgramInfo program;
         program.folder = folder;
         program.fileName = "libLUMOAudioPlayer.so";
@@ -115,10 +121,9 @@ protected:
         program.major = 2;
         program.minor = 1;
         program.revision = 7;
-        fs->setProgram(program);
-        fs->setSystemReportBuilder([] { return std::string("System line one\r\nSystem line two\r\n"); });
+        f.setProgram(program);
+        f.setSystemReportBuilder([] { return std::string("System line one\r\nSystem line two\r\n"); });
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
 
     void writeOptions(const std::string& text) {
         std::ofstream out(folder / "FSCLIENT.INI", std::ios::binary);

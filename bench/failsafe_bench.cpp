@@ -1,0 +1,126 @@
+// The cost of tracing a procedure: a push and pop pair with no sink (the path
+// every procedure of the program takes), the same through the procedure
+// mechanism, with the circular log on, and an spdlog call to a null sink for
+// comparison. The summary at the end states the goals next to the medians.
+
+#include <benchmark/benchmark.h>
+#include <spdlog/sinks/null_sink.h>
+#include <spdlog/spdlog.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "failsafe/failsafe.h"
+
+namespace {
+
+using namespace lumo::failsafe;
+
+// A framework whose program folder is a fresh temporary folder, optionally
+// with an options file.
+class BenchFramework {
+public:
+    explicit BenchFramework(const std::string& options) {
+        folder_ = std::filesystem::temp_directory_path() / ("lumo-bench-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        if (!options.empty()) std::ofstream(folder_ / "FSCLIENT.INI") << options;
+        ProgramInfo program;
+        program.folder = folder_;
+        program.fileName = "libLUMOAudioPlayer.so";
+        program.name = program.projectName = "LUMOAudioPlayer";
+        scoped_->setProgram(program);
+        fsSTART();
+    }
+    ~BenchFramework() { std::filesystem::remove_all(folder_); }
+    Framework& framework() { return *scoped_; }
+
+private:
+    std::filesystem::path folder_;
+    ScopedFramework scoped_;
+};
+
+void PushPopNoSink(benchmark::State& state) {
+    BenchFramework bench("");
+    for (auto _ : state) {
+        fsPUSH("modMain", "Sub CreateFSO", "");
+        fsPOP("modMain", "Sub CreateFSO", "");
+    }
+    if (bench.framework().depth() != 0) state.SkipWithError("the trace stack did not balance");
+}
+BENCHMARK(PushPopNoSink);
+
+void ProcedureNoSink(benchmark::State& state) {
+    BenchFramework bench("");
+    int value = 0;
+    for (auto _ : state) {
+        Procedure proc("modMain", "Function IsShuffleOn");
+        proc.step([&] { benchmark::DoNotOptimize(++value); });
+    }
+}
+BENCHMARK(ProcedureNoSink);
+
+void SpdlogNullSink(benchmark::State& state) {
+    auto logger = std::make_shared<spdlog::logger>("bench", std::make_shared<spdlog::sinks::null_sink_st>());
+    logger->set_level(spdlog::level::info);
+    for (auto _ : state) logger->info("{} : {}", "modMain", "Sub CreateFSO");
+}
+BENCHMARK(SpdlogNullSink);
+
+void PushPopCircularLog(benchmark::State& state) {
+    BenchFramework bench(
+        "[Log File]\nCircularLog=1\n[CircularLog]\nFileName=circ0001.log\nRecordSize=512\nMaxRecords=100\n");
+    if (!bench.framework().settings().circularLog) state.SkipWithError("the circular log did not open");
+    for (auto _ : state) {
+        fsPUSH("modMain", "Sub CreateFSO", "");
+        fsPOP("modMain", "Sub CreateFSO", "");
+    }
+    state.SetItemsProcessed(state.iterations() * 2);  // two records per pair
+    state.counters["ns_per_record"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 2, benchmark::Counter::kIsRate |
+                                                                            benchmark::Counter::kInvert);
+}
+BENCHMARK(PushPopCircularLog);
+
+// Prints the runs as usual and keeps each benchmark's median for the summary.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+            const double ns = run.GetAdjustedRealTime();
+            medians_[run.run_name.function_name] = ns;
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        const auto get = [&](const char* name) { return medians_.count(name) ? medians_[name] : 0.0; };
+        const double pair = get("PushPopNoSink"), spdlog = get("SpdlogNullSink"), circular = get("PushPopCircularLog");
+        std::printf("\nSummary (medians)\n");
+        std::printf("  push+pop, no sink:        %8.2f ns   goal <= 10 ns: %s\n", pair, pair <= 10 ? "met" : "MISSED");
+        if (spdlog > 0)
+            std::printf("  spdlog call, null sink:   %8.2f ns   push+pop / spdlog = %.2f, goal <= 0.20: %s\n", spdlog,
+                        pair / spdlog, pair / spdlog <= 0.2 ? "met" : "MISSED");
+        std::printf("  procedure mechanism:      %8.2f ns\n", get("ProcedureNoSink"));
+        std::printf("  circular log, per record: %8.2f ns   goal <= 2000 ns: %s\n", circular / 2,
+                    circular / 2 <= 2000 ? "met" : "MISSED");
+    }
+
+private:
+    std::map<std::string, double> medians_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
