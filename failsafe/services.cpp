@@ -89,19 +89,23 @@ ProgramInfo programInfoOfModuleAt(const void* address) {
     }
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(file, error);
-    if (!error) file = absolute;
+    if (!error) file = absolute.lexically_normal();
     info.folder = file.parent_path();
     info.fileName = file.filename().string();
-    std::string name = info.fileName;
+    info.name = programNameOf(info.fileName);
+    info.projectName = info.name;
+    return info;
+}
+
+std::string programNameOf(const std::string& fileName) {
+    std::string name = fileName;
     if (const size_t so = name.find(".so"); so != std::string::npos && (so + 3 == name.size() || name[so + 3] == '.')) {
         name.erase(so);
         if (name.rfind("lib", 0) == 0 && name.size() > 3) name.erase(0, 3);
     } else if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
         name.erase(dot);
     }
-    info.name = name;
-    info.projectName = name;
-    return info;
+    return name;
 }
 
 }  // namespace lumo::failsafe

@@ -44,8 +44,12 @@ struct ProgramInfo {
     int major = 1, minor = 0, revision = 0;
 };
 
-// The shared object or executable that holds `address`. A library named
-// libNAME.so[.version] is called NAME, the way the program calls itself.
+// The shared object or executable that holds `address`.
 ProgramInfo programInfoOfModuleAt(const void* address);
+
+// The program's name from its file name: a library libNAME.so[.version] is
+// called NAME, the way the program calls itself; other files lose their
+// extension.
+std::string programNameOf(const std::string& fileName);
 
 }  // namespace lumo::failsafe
