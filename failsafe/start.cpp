@@ -1,4 +1,6 @@
 // The framework's start: the options file, the circular log, the start record.
+#include <cmath>
+
 #include "failsafe/framework.h"
 #include "failsafe/profile_reader.h"
 
@@ -40,8 +42,9 @@ void Framework::readCircularLogKeys(const ProfileReader& options) {
     settings_.circularLog = options.get("Log File", "CircularLog", "0", 4).starts_with('1');
     settings_.circularFile = (program_.folder / options.get("CircularLog", "FileName", "circ0001.log", 127)).string();
     if (!settings_.circularLog) return;
-    const double recordSize = leadingNumber(options.get("CircularLog", "RecordSize", "512", 127));
-    const double maxRecords = leadingNumber(options.get("CircularLog", "MaxRecords", "100", 127));
+    // Rounded half to even, as every number the framework converts.
+    const double recordSize = std::nearbyint(leadingNumber(options.get("CircularLog", "RecordSize", "512", 127)));
+    const double maxRecords = std::nearbyint(leadingNumber(options.get("CircularLog", "MaxRecords", "100", 127)));
     if (recordSize < 2 || recordSize > INT16_MAX) {
         refuseCircularLog("RecordSize " + options.get("CircularLog", "RecordSize", "512", 127) +
                               " must lie from 2 to 32767",

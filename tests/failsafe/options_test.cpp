@@ -71,16 +71,32 @@ TEST_F(OptionsTest, DevelopmentEnvironmentFlagFollowsTheDebuggerAfterStart) {
     EXPECT_EQ(get(3), Yes);
 }
 
-TEST_F(OptionsTest, GetIsRecognisedInAnyLetterCase) {
-    ASSERT_EQ(set(4, "me@example.org"), Empty);
-    ASSERT_EQ(set(25, Value(int32_t{12})), Empty);
-    ASSERT_EQ(set(14, Value::flag(true)), Empty);
+TEST_F(OptionsTest, GetIsRecognisedInAnyLetterCaseForEveryOption) {
+    const std::string log = path("errors.log").string();
+    set(4, "me@example.org");
+    set(11, Value::flag(true));
+    for (int n : {12, 13, 14, 15, 21, 23, 24, 27, 31}) set(n, Value::flag(true));
+    set(16, log);
+    set(20, Value::flag(true));
+    set(22, Value::flag(false));
+    set(25, Value(int32_t{12}));
+    set(26, "circular.log");
+    set(28, "tracker@example.org");
+    set(29, "LUMO");
+    set(30, "Jo");
+    const std::string version = fs->option(0, "Get").text();
+    const std::pair<int, std::string> expected[] = {
+        {0, text(version)}, {1, text("12-04-2026 05:30:00")}, {3, No},
+        {4, text("me@example.org")}, {11, number(-1)}, {12, Yes}, {13, Yes}, {14, Yes}, {15, Yes},
+        {16, text(log)}, {20, No}, {21, Yes}, {22, Yes}, {23, Yes}, {24, Yes}, {25, number(12)},
+        {26, text("circular.log")}, {27, Yes}, {28, text("tracker@example.org")}, {29, text("LUMO")},
+        {30, text("Jo")}, {31, Yes},
+    };
     for (const char* how : {"Get", "get", "GET", "gEt"}) {
-        EXPECT_EQ(get(4, how), text("me@example.org")) << how;
-        EXPECT_EQ(get(25, how), number(12)) << how;
-        EXPECT_EQ(get(14, how), Yes) << how;
-        EXPECT_EQ(get(1, how), text("12-04-2026 05:30:00")) << how;
+        for (const auto& [n, value] : expected) EXPECT_EQ(get(n, how), value) << "option " << n << " with " << how;
+        EXPECT_TRUE(fs->option(2, how).isText()) << how;
     }
+    EXPECT_TRUE(version.starts_with("6.6")) << version;
 }
 
 TEST_F(OptionsTest, TextsCloseToGetAreWrittenNotRead) {
@@ -433,6 +449,12 @@ TEST_F(OptionsTest, OneCharacterFlagsReadOnlyTheirFirstCharacter) {
     EXPECT_FALSE(fs->settings().includeMemory);
     EXPECT_TRUE(fs->settings().includeArguments);  // "1"
     EXPECT_FALSE(fs->settings().includeUser);       // "-" reads as no number
+}
+
+TEST_F(OptionsTest, SilentRunZeroOneReadsAsZero) {
+    writeOptions("[preferences]\nSilent Run=01\n");
+    fs->start();
+    EXPECT_FALSE(fs->settings().silentRun);
 }
 
 TEST_F(OptionsTest, SevenCharacterFlagsReadOnlyTheirFirstSevenCharacters) {

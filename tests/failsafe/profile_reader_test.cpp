@@ -71,10 +71,13 @@ TEST_F(ProfileReaderTest, LastLineWithoutLineEndIsRead) {
 }
 
 TEST_F(ProfileReaderTest, SectionHeaderWithoutClosingBracketOpensNoSection) {
-    const ProfileReader reader = readerOf("[email]\nAddress=a@b.c\n[DefectTrack");
-    EXPECT_EQ(reader.get("email", "Address", "", 254), "a@b.c");
-    EXPECT_EQ(reader.get("DefectTrack", "Address", "none", 254), "none");
-    EXPECT_EQ(reader.get("DefectTracker", "Address", "none", 254), "none");
+    const ProfileReader truncated = readerOf("[email]\nAddress=a@b.c\n[DefectTrack");
+    EXPECT_EQ(truncated.get("email", "Address", "", 254), "a@b.c");
+    EXPECT_EQ(truncated.get("DefectTrack", "Address", "none", 254), "none");
+
+    const ProfileReader broken = readerOf("[email]\nAddress=a@b.c\n[DefectTracker\nProject=LUMO\n");
+    EXPECT_EQ(broken.get("DefectTracker", "Project", "none", 254), "none");
+    EXPECT_EQ(broken.get("email", "Address", "", 254), "a@b.c");
 }
 
 TEST_F(ProfileReaderTest, FileCutInsideAKeyLine) {
@@ -142,6 +145,7 @@ TEST_F(ProfileReaderTest, SemicolonAtLineStartMakesAComment) {
         "   ; Address=indented@x\n"
         "Address=real@x\n");
     EXPECT_EQ(reader.get("email", "Address", "", 254), "real@x");
+    EXPECT_EQ(reader.get("email", ";Address", "dflt", 254), "dflt");
 }
 
 TEST_F(ProfileReaderTest, SemicolonInsideAValueBelongsToTheValue) {
