@@ -1,0 +1,190 @@
+// Serial numbers and volume names of audio and data discs, on tables of
+// contents, CUE sheets with their BIN files and ISO images made here.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/linux/cue_sheet.h"
+#include "platform/linux/disc_identity.h"
+
+namespace lumo::platform::linux_drives {
+namespace {
+
+Toc tocAt(std::vector<int32_t> lbas, int32_t leadOut) {
+    Toc toc;
+    int number = 1;
+    for (int32_t lba : lbas) toc.tracks.push_back({number++, lba, true, ""});
+    toc.leadOutLba = leadOut;
+    return toc;
+}
+
+TEST(AudioDiscSerial, SumsTrackStartsAsMinutesSecondsFrames) {
+    // Tracks at 0, 18342 and 40211: frames 150, 18492, 40361 are 00:02:00,
+    // 04:06:42 and 08:58:11, so 0x000200 + 0x04062A + 0x083A0B.
+    EXPECT_EQ(audioDiscSerial(tocAt({0, 18342, 40211}, 61234)), 0x000C4235u);
+    // Two tracks also add the disc's length: 0x000200 + 0x04062A + 40211.
+    EXPECT_EQ(audioDiscSerial(tocAt({0, 18342}, 40211)), 0x0004A53Du);
+    // One track of four minutes: 0x000200 + 18000.
+    EXPECT_EQ(audioDiscSerial(tocAt({0}, 18000)), 0x000200u + 18000u);
+    // A data track after the audio counts like any track; the disc is still an audio disc.
+    Toc enhanced = tocAt({0, 18342, 40211}, 61234);
+    enhanced.tracks[2].audio = false;
+    EXPECT_TRUE(enhanced.isAudioDisc());
+    EXPECT_EQ(audioDiscSerial(enhanced), 0x000C4235u);
+    // The sum wraps at 32 bits (99 tracks far out on a long disc).
+    std::vector<int32_t> many;
+    for (int i = 0; i < 99; ++i) many.push_back(300000 + i * 1000);
+    uint64_t expected = 0;
+    for (int32_t lba : many) {
+        const uint64_t frames = static_cast<uint64_t>(lba) + 150;
+        expected += (frames / 4500) * 65536 + ((frames / 75) % 60) * 256 + frames % 75;
+    }
+    EXPECT_EQ(audioDiscSerial(tocAt(many, 500000)), static_cast<uint32_t>(expected));
+
+    const VolumeInfo volume = audioDiscVolume(tocAt({0, 18342, 40211}, 61234));
+    EXPECT_EQ(volume.volumeName, "Audio CD");
+    EXPECT_EQ(volume.fileSystem, "CDFS");
+    EXPECT_EQ(serialText(volume.serialNumber), "803381");
+    EXPECT_EQ(serialText(static_cast<int32_t>(0xC4A1B2C3u)), "-996035901");
+}
+
+class DiscImageTest : public ::testing::Test {
+protected:
+    std::filesystem::path folder;
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("lumo-disc-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                  std::to_string(::getpid()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    void write(const std::string& name, const std::string& text) { std::ofstream(folder / name, std::ios::binary) << text; }
+    void writeSectors(const std::string& name, int64_t sectors, int extraBytes = 0) {
+        std::ofstream out(folder / name, std::ios::binary);
+        out.seekp(sectors * 2352 + extraBytes - 1);
+        out.put('\0');
+    }
+};
+
+TEST_F(DiscImageTest, CueSheetWithSeveralFilesGapsAndTitles) {
+    writeSectors("one.bin", 18342);
+    writeSectors("two.bin", 22000, 1000);  // a partial last sector is not counted
+    write("disc.cue",
+          "REM GENRE Jazz\r\nTITLE \"Live at Home\"\r\nFILE \"one.bin\" BINARY\r\n"
+          "  TRACK 01 AUDIO\r\n    TITLE \"Opening\"\r\n    INDEX 01 00:00:00\r\n"
+          "  TRACK 02 AUDIO\r\n    TITLE \"Second, with gap\"\r\n    INDEX 00 02:00:00\r\n    INDEX 01 02:02:00\r\n"
+          "FILE two.bin BINARY\r\n  TRACK 03 AUDIO\r\n    PREGAP 00:02:00\r\n    INDEX 01 00:00:00\r\n");
+    const CueResult result = readCueSheet(folder / "disc.cue");
+    ASSERT_TRUE(result.sheet) << result.error;
+    const CueSheet& sheet = *result.sheet;
+    EXPECT_EQ(sheet.title, "Live at Home");
+    ASSERT_EQ(sheet.tracks.size(), 3u);
+    EXPECT_EQ(sheet.files[1].path, folder / "two.bin");
+    EXPECT_EQ(sheet.tracks[1].index0, 9000);
+
+    const std::optional<Toc> toc = tocOfCueSheet(sheet);
+    ASSERT_TRUE(toc);
+    ASSERT_EQ(toc->tracks.size(), 3u);
+    EXPECT_EQ(toc->tracks[0].lba, 0);
+    EXPECT_EQ(toc->tracks[1].lba, 9150);                 // 02:02:00 into the first file
+    EXPECT_EQ(toc->tracks[2].lba, 18342 + 150);          // after the first file and a 2 s pregap
+    EXPECT_EQ(toc->leadOutLba, 18342 + 22000 + 150);
+    EXPECT_EQ(toc->tracks[1].title, "Second, with gap");
+    EXPECT_EQ(toc->trackFrames(1), 18342 + 150 - 9150);
+    // 00:02:00 + 02:04:00 (9300 frames) + 04:10:42 (18642 frames: 4 min, 8 s, 42).
+    EXPECT_EQ(audioDiscSerial(*toc), 0x000200u + 0x020400u + (4u << 16) + (8u << 8) + 42u);
+
+    // Sectors map back into the files; the pregap is in no file.
+    EXPECT_EQ(locateSector(sheet, *toc, 9150)->offset, int64_t{9150} * 2352);
+    EXPECT_EQ(locateSector(sheet, *toc, 18342 + 150)->file, 1u);
+    EXPECT_EQ(locateSector(sheet, *toc, 18342 + 150)->offset, 0);
+    EXPECT_FALSE(locateSector(sheet, *toc, 18342 + 10));
+    EXPECT_FALSE(locateSector(sheet, *toc, toc->leadOutLba));
+}
+
+TEST_F(DiscImageTest, BadCueSheetsSayWhy) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "the sheet has no TRACK"},
+        {std::string("\x89PNG\r\n\x1a\n\0\0\0", 11), "line 1: unknown command"},
+        {"TRACK 01 AUDIO\nINDEX 01 00:00:00\n", "line 1: TRACK before any FILE"},
+        {"FILE a.bin BINARY\nTRACK 01 VIDEO\n", "line 2: unknown track mode 'VIDEO'"},
+        {"FILE a.bin BINARY\nTRACK 01 AUDIO\n", "track 1 has no INDEX 01"},
+        {"FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:61:00\n", "line 3: INDEX needs a number and mm:ss:ff"},
+        {"FILE a.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 0:0:0\nTRACK 01 AUDIO\n", "line 4: TRACK numbers must go up"},
+        {"FILE a.bin BINARY\nTRACK 100 AUDIO\n", "line 2: TRACK number must lie from 1 to 99"},
+        {"FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:0", "line 3: INDEX needs a number"},  // cut short
+        {std::string(maxCueSheetBytes + 1, ' '), "the sheet is larger than 1 MiB"},
+    };
+    for (const auto& [text, error] : cases) {
+        const CueResult result = parseCueSheet(text, folder);
+        EXPECT_FALSE(result.sheet) << error;
+        EXPECT_EQ(result.error.substr(0, error.size()), error);
+    }
+    write("lost.cue", "FILE \"missing.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+    const CueResult lost = readCueSheet(folder / "lost.cue");
+    ASSERT_TRUE(lost.sheet);
+    EXPECT_FALSE(tocOfCueSheet(*lost.sheet));  // a missing file: no disc to read
+    EXPECT_FALSE(readCueSheet(folder / "absent.cue").sheet);
+}
+
+TEST(IsoVolume, ChecksumOfTheDescriptorAndItsIdentifier) {
+    // A primary descriptor of zeros but for its type, "CD001", version and
+    // the name "DATA": the four sums by hand.
+    std::vector<uint8_t> primary(2048, 0);
+    primary[0] = 1;
+    std::copy_n("CD001", 5, primary.begin() + 1);
+    primary[6] = 1;
+    std::copy_n("DATA", 4, primary.begin() + 40);
+    std::fill(primary.begin() + 44, primary.begin() + 72, ' ');
+    // Sums of the bytes at offsets 0, 1, 2, 3 mod 4, by hand: type 1, "CD001",
+    // version 1, "DATA" and 28 blanks (7 in each class, 7 x 0x20 = 0xE0):
+    // 1+'0'+'D'+0xE0 = 0x155, 'C'+'1'+'A'+0xE0 = 0x195, 'D'+1+'T'+0xE0 = 0x179,
+    // '0'+'A'+0xE0 = 0x151; each mod 256.
+    const uint32_t expected = 0x55957951u;
+    std::vector<uint8_t> terminator(2048, 0);
+    terminator[0] = 255;
+    std::copy_n("CD001", 5, terminator.begin() + 1);
+
+    auto reader = [&](const std::vector<std::vector<uint8_t>>& descriptors) {
+        return [descriptors](int32_t sector, std::vector<uint8_t>& data) {
+            const size_t at = static_cast<size_t>(sector - 16);
+            if (sector < 16 || at >= descriptors.size()) return false;
+            data = descriptors[at];
+            return true;
+        };
+    };
+    auto volume = readIsoVolume(reader({primary, terminator}));
+    ASSERT_TRUE(volume);
+    EXPECT_EQ(volume->volumeName, "DATA");
+    EXPECT_EQ(static_cast<uint32_t>(volume->serialNumber), expected);
+    EXPECT_EQ(volume->fileSystem, "CDFS");
+
+    // A Joliet descriptor wins: UCS-2 name, its own checksum.
+    std::vector<uint8_t> joliet = primary;
+    joliet[0] = 2;
+    std::fill(joliet.begin() + 40, joliet.begin() + 72, 0);
+    const std::u16string name = u"Müsik";
+    for (size_t i = 0; i < name.size(); ++i) {
+        joliet[40 + 2 * i] = static_cast<uint8_t>(name[i] >> 8);
+        joliet[41 + 2 * i] = static_cast<uint8_t>(name[i] & 0xFF);
+    }
+    joliet[88] = '%', joliet[89] = '/', joliet[90] = 'E';
+    volume = readIsoVolume(reader({primary, joliet, terminator}));
+    ASSERT_TRUE(volume);
+    EXPECT_EQ(volume->volumeName, "Müsik");
+    EXPECT_NE(static_cast<uint32_t>(volume->serialNumber), expected);
+
+    // A supplementary descriptor with a broken escape is not Joliet.
+    joliet[90] = 'X';
+    EXPECT_EQ(readIsoVolume(reader({primary, joliet, terminator}))->volumeName, "DATA");
+    // No descriptor at sector 16 (a short image, or not ISO 9660 at all).
+    EXPECT_FALSE(readIsoVolume(reader({})));
+    std::vector<uint8_t> garbage(2048, 0x5A);
+    EXPECT_FALSE(readIsoVolume(reader({garbage})));
+}
+
+}  // namespace
+}  // namespace lumo::platform::linux_drives
