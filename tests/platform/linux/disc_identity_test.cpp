@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "platform/linux/cue_sheet.h"
+#include "platform/linux/disc_image.h"
 #include "platform/linux/disc_identity.h"
 
 namespace lumo::platform::linux_drives {
@@ -184,6 +185,74 @@ TEST(IsoVolume, ChecksumOfTheDescriptorAndItsIdentifier) {
     EXPECT_FALSE(readIsoVolume(reader({})));
     std::vector<uint8_t> garbage(2048, 0x5A);
     EXPECT_FALSE(readIsoVolume(reader({garbage})));
+}
+
+}  // namespace
+}  // namespace lumo::platform::linux_drives
+
+namespace lumo::platform::linux_drives {
+namespace {
+
+// Data discs made by genisoimage, as plain ISO files and as a MODE1/2352 BIN.
+TEST_F(DiscImageTest, DataImagesReportTheirVolume) {
+    std::filesystem::create_directories(folder / "content");
+    std::ofstream(folder / "content/readme.txt") << "hello";
+    const auto make = [&](const std::string& options, const std::string& name) {
+        const std::string command = "genisoimage -quiet " + options + " -o '" + (folder / name).string() + "' '" +
+                                    (folder / "content").string() + "' 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    };
+    make("-V 'LUMO DATA'", "plain.iso");
+    make("-J -V 'Jolie Disque'", "joliet.iso");
+
+    std::string why;
+    const auto plain = DiscImage::open(folder / "plain.iso", why);
+    ASSERT_TRUE(plain) << why;
+    const auto plainVolume = plain->volume();
+    ASSERT_TRUE(plainVolume);
+    EXPECT_EQ(plainVolume->volumeName, "LUMO DATA");
+    EXPECT_EQ(plainVolume->fileSystem, "CDFS");
+    EXPECT_FALSE(plain->isAudioDisc());
+
+    const auto joliet = DiscImage::open(folder / "joliet.iso", why);
+    ASSERT_TRUE(joliet) << why;
+    EXPECT_EQ(joliet->volume()->volumeName, "Jolie Disque");
+    // The Joliet descriptor's checksum, not the primary one's.
+    std::vector<uint8_t> primary, supplementary;
+    ASSERT_TRUE(joliet->readDataSector(16, primary));
+    ASSERT_TRUE(joliet->readDataSector(17, supplementary));
+    ASSERT_EQ(supplementary[0], 2);
+    const auto checksum = [](const std::vector<uint8_t>& d) {
+        uint8_t s[4] = {};
+        for (size_t i = 0; i < d.size(); ++i) s[i % 4] = static_cast<uint8_t>(s[i % 4] + d[i]);
+        return static_cast<int32_t>(uint32_t{s[0]} << 24 | uint32_t{s[1]} << 16 | uint32_t{s[2]} << 8 | s[3]);
+    };
+    EXPECT_EQ(joliet->volume()->serialNumber, checksum(supplementary));
+    EXPECT_NE(joliet->volume()->serialNumber, checksum(primary));
+
+    // The same data in a raw MODE1/2352 BIN behind a CUE sheet.
+    {
+        std::ifstream iso(folder / "joliet.iso", std::ios::binary);
+        std::ofstream bin(folder / "data.bin", std::ios::binary);
+        std::vector<char> sector(2048);
+        while (iso.read(sector.data(), 2048)) {
+            bin.write(std::string(16, '\0').data(), 16);  // sync and header
+            bin.write(sector.data(), 2048);
+            bin.write(std::string(288, '\0').data(), 288);  // error correction
+        }
+    }
+    write("data.cue", "FILE \"data.bin\" BINARY\nTRACK 01 MODE1/2352\nINDEX 01 00:00:00\n");
+    const auto raw = DiscImage::open(folder / "data.cue", why);
+    ASSERT_TRUE(raw) << why;
+    EXPECT_EQ(raw->volume()->volumeName, "Jolie Disque");
+    EXPECT_EQ(raw->volume()->serialNumber, joliet->volume()->serialNumber);
+
+    // Too short to hold the descriptors, or missing: no disc.
+    std::filesystem::resize_file(folder / "plain.iso", 16 * 2048);
+    EXPECT_FALSE(DiscImage::open(folder / "plain.iso", why));
+    EXPECT_NE(why.find("too short"), std::string::npos);
+    EXPECT_FALSE(DiscImage::open(folder / "nothing.iso", why));
+    EXPECT_NE(why.find("no disc image"), std::string::npos);
 }
 
 }  // namespace
