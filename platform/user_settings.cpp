@@ -73,6 +73,19 @@ std::vector<std::string> readListSetting(std::string_view application, std::stri
     return result;
 }
 
+std::vector<std::pair<std::string, std::string>> readSection(std::string_view application,
+                                                             std::string_view section) {
+    QSettings store(QString::fromStdString(settingsFileOf(application).string()), QSettings::IniFormat);
+    store.beginGroup(qtext(section));
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const QString& key : store.childKeys()) {
+        const QVariant value = store.value(key);
+        const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(", ") : value.toString();
+        entries.emplace_back(key.toStdString(), text.toStdString());
+    }
+    return entries;
+}
+
 bool writeSetting(std::string_view application, std::string_view section, std::string_view key,
                   std::string_view value) {
     const std::filesystem::path file = settingsFileOf(application);

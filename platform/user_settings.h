@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lumo::platform {
@@ -19,6 +20,8 @@ std::optional<std::string> readSetting(std::string_view application, std::string
 // A list value ("a, b" or several lines); empty when missing.
 std::vector<std::string> readListSetting(std::string_view application, std::string_view section,
                                          std::string_view key);
+// Every key of a section with its value, as stored.
+std::vector<std::pair<std::string, std::string>> readSection(std::string_view application, std::string_view section);
 // Written atomically (a new file renamed over the old one); false when the
 // store cannot be written.
 bool writeSetting(std::string_view application, std::string_view section, std::string_view key,
