@@ -81,26 +81,64 @@ protected:
     std::optional<VolumeInfo> volume() const override { return std::nullopt; }
 };
 
+// What a disc image's files look like on disk; equal stamps mean the image
+// has not changed since it was last read.
+struct FileStamp {
+    std::filesystem::path path;
+    bool exists = false;
+    std::filesystem::file_time_type modified{};
+    uintmax_t size = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp stampOf(const std::filesystem::path& path) {
+    FileStamp stamp{path};
+    std::error_code error;
+    stamp.size = std::filesystem::file_size(path, error);
+    if (error) return stamp;
+    stamp.modified = std::filesystem::last_write_time(path, error);
+    stamp.exists = !error;
+    return stamp;
+}
+
 class ImageDrive final : public CdDrive {
 public:
     ImageDrive(char letter, std::filesystem::path image, std::shared_ptr<Note> note)
         : CdDrive(letter, std::move(note)), image_(std::move(image)) {}
 
 protected:
+    // Read again whenever the image's files changed; a few stat calls
+    // otherwise, so that a walk over many drives stays fast.
     std::optional<VolumeInfo> volume() const override {
+        if (!stamps_.empty() && currentStamps() == stamps_) return volume_;
         std::string why;
         const std::optional<DiscImage> disc = DiscImage::open(image_, why);
+        std::vector<std::filesystem::path> files{image_};
+        if (disc && disc->sheet())
+            for (const CueFile& file : disc->sheet()->files) files.push_back(file.path);
+        files_ = files;
+        stamps_ = currentStamps();
+        volume_.reset();
         if (!disc) {
             note(driveLetter() + ": " + why);
             return std::nullopt;
         }
-        std::optional<VolumeInfo> info = disc->volume();
-        if (!info) note(driveLetter() + ": " + image_.string() + " holds no ISO 9660 volume");
-        return info;
+        volume_ = disc->volume();
+        if (!volume_) note(driveLetter() + ": " + image_.string() + " holds no ISO 9660 volume");
+        return volume_;
     }
 
 private:
+    std::vector<FileStamp> currentStamps() const {
+        std::vector<FileStamp> stamps;
+        for (const auto& file : files_) stamps.push_back(stampOf(file));
+        return stamps;
+    }
+
     std::filesystem::path image_;
+    mutable std::vector<std::filesystem::path> files_;
+    mutable std::vector<FileStamp> stamps_;
+    mutable std::optional<VolumeInfo> volume_;
 };
 
 class OpticalDrive final : public CdDrive {
