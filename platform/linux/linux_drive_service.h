@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/drive_service.h"
+#include "platform/linux/cd_drive.h"
 #include "platform/linux/drive_letters.h"
 
 namespace lumo::platform::linux_drives {
@@ -21,14 +22,17 @@ public:
     LinuxDriveService(std::vector<std::string> opticalDrives, DriveLog log);
 
     std::vector<DrivePtr> drives() override;
+    // The CD drives alone, with what they hold.
+    std::vector<std::shared_ptr<const CdDrive>> cdDrives() const;
 
 private:
     void assign(const std::vector<std::string>& opticalDrives);
 
     std::vector<DrivePtr> drives_;
+    std::vector<std::shared_ptr<const CdDrive>> cdDrives_;
     // Each problem is logged once; the drives share this with the service
     // and may outlive it.
-    std::shared_ptr<std::function<void(const std::string&)>> note_;
+    std::shared_ptr<const std::function<void(const std::string&)>> note_;
 };
 
 }  // namespace lumo::platform::linux_drives

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "failsafe/runtime_error.h"
+#include "platform/linux/cd_collection.h"
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_drive_service.h"
 #include "platform/user_settings.h"
@@ -133,6 +134,54 @@ TEST_F(LinuxDrivesTest, ImagesInTheSettingsAreCdDrivesWithTheirVolumes) {
     EXPECT_EQ(std::count_if(logged.begin(), logged.end(),
                             [](const std::string& line) { return line.rfind("G: no disc image", 0) == 0; }),
               1);
+}
+
+TEST_F(LinuxDrivesTest, ThePlayersCdDrivesAreTheSameDrivesWithTheirTracks) {
+    audioImage("three", {18342, 21869, 21023});
+    {  // CD-TEXT titles for the first two tracks
+        std::ofstream cue(home / "titled.cue");
+        cue << "TITLE \"Demo Disc\"\nFILE \"three.bin\" BINARY\nTRACK 01 AUDIO\nTITLE \"Opening\"\nINDEX 01 00:00:00\n"
+            << "TRACK 02 AUDIO\nTITLE \"Middle\"\nINDEX 01 04:04:42\nTRACK 03 AUDIO\nINDEX 01 08:56:11\n";
+    }
+    ASSERT_EQ(std::system(("mkdir -p '" + at("c") + "' && genisoimage -quiet -V DATA -o '" + at("data.iso") + "' '" +
+                           at("c") + "' 2>/dev/null").c_str()), 0);
+    writeSetting("LUMO Player", "Drives", "D", at("titled.cue"));
+    writeSetting("LUMO Player", "Drives", "E", at("data.iso"));
+    writeSetting("LUMO Player", "Drives", "F", "");
+    auto drives = std::make_shared<LinuxDriveService>(service());
+    LinuxCdromCollection players(drives);
+
+    // Both views: the same CD drives, in the same order, equally ready.
+    std::vector<std::string> serviceView, playerView;
+    for (const DrivePtr& drive : drives->drives())
+        if (drive->driveType() == drive_type::CdRom)
+            serviceView.push_back(drive->driveLetter() + ":" + (drive->isReady() ? "ready" : "empty"));
+    ASSERT_EQ(players.count(), 3);
+    for (int32_t i = 0; i < players.count(); ++i) {
+        const CdromPtr cdrom = players.item(i);
+        bool ready = true;
+        try {
+            cdrom->playlist();
+        } catch (const failsafe::RuntimeError& error) {
+            EXPECT_EQ(error.number(), diskNotReadyError);
+            ready = false;
+        }
+        playerView.push_back(cdrom->driveSpecifier() + (ready ? "ready" : "empty"));
+    }
+    EXPECT_EQ(playerView, serviceView);
+    EXPECT_EQ(playerView, (std::vector<std::string>{"D:ready", "E:ready", "F:empty"}));
+
+    const PlaylistPtr disc = players.item(0)->playlist();
+    ASSERT_EQ(disc->count(), 3);
+    EXPECT_EQ(disc->getItemInfo("PlaylistType"), "CD");
+    EXPECT_EQ(disc->item(0)->name(), "Opening");
+    EXPECT_EQ(disc->item(2)->name(), "Track 3");
+    EXPECT_EQ(disc->item(1)->getItemInfo("SourceURL"), "cdda://" + at("titled.cue") + "#2");
+    EXPECT_EQ(disc->item(1)->getItemInfo("MediaType"), "audio");
+    EXPECT_EQ(disc->item(0)->getItemInfo("Duration"), "244.56");  // 18342 frames
+    EXPECT_EQ(disc->item(2)->getItemInfo("Duration"), "280.307");  // 21023 frames
+    EXPECT_EQ(players.item(1)->playlist()->count(), 0);             // a data disc has no tracks to play
+    EXPECT_THROW(players.item(3), failsafe::RuntimeError);
 }
 
 }  // namespace

@@ -1,0 +1,95 @@
+#include "platform/linux/cd_collection.h"
+
+#include <cstdio>
+
+#include "failsafe/runtime_error.h"
+
+namespace lumo::platform::linux_drives {
+namespace {
+
+class Track final : public Media {
+public:
+    Track(std::string name, std::string uri, double seconds)
+        : name_(std::move(name)), uri_(std::move(uri)), seconds_(seconds) {}
+    std::string name() const override { return name_; }
+    std::string getItemInfo(std::string_view attribute) const override {
+        if (attribute == "SourceURL") return uri_;
+        if (attribute == "MediaType") return "audio";
+        if (attribute == "Duration") return secondsText(seconds_);
+        return {};
+    }
+
+private:
+    std::string name_, uri_;
+    double seconds_;
+};
+
+class DiscPlaylist final : public Playlist {
+public:
+    DiscPlaylist(std::string name, std::vector<MediaPtr> tracks) : name_(std::move(name)), tracks_(std::move(tracks)) {}
+    int32_t count() const override { return static_cast<int32_t>(tracks_.size()); }
+    std::string name() const override { return name_; }
+    MediaPtr item(int32_t index) const override {
+        if (index < 0 || index >= count()) failsafe::raiseError(failsafe::error::SubscriptOutOfRange);
+        return tracks_[static_cast<size_t>(index)];
+    }
+    std::string getItemInfo(std::string_view attribute) const override {
+        return attribute == "PlaylistType" ? "CD" : std::string();
+    }
+
+private:
+    std::string name_;
+    std::vector<MediaPtr> tracks_;
+};
+
+class LinuxCdrom final : public Cdrom {
+public:
+    explicit LinuxCdrom(std::shared_ptr<const CdDrive> drive) : drive_(std::move(drive)) {}
+    std::string driveSpecifier() const override { return drive_->driveLetter() + ":"; }
+
+    // Read from the disc at every call; a drive without a disc raises the
+    // error a missing disc raises.
+    PlaylistPtr playlist() const override {
+        const std::optional<DiscState> disc = drive_->disc();
+        if (!disc) raiseNotReady(drive_->driveLetter()[0]);
+        std::vector<MediaPtr> tracks;
+        if (disc->toc.isAudioDisc()) {
+            for (size_t t = 0; t < disc->toc.tracks.size(); ++t) {
+                const TocTrack& track = disc->toc.tracks[t];
+                if (!track.audio) continue;
+                const std::string name = track.title.empty() ? "Track " + std::to_string(track.number) : track.title;
+                tracks.push_back(std::make_shared<Track>(name, trackUri(disc->source, track.number),
+                                                         disc->toc.trackFrames(t) / double(framesPerSecond)));
+            }
+        }
+        return std::make_shared<DiscPlaylist>(disc->volume.volumeName, std::move(tracks));
+    }
+
+private:
+    std::shared_ptr<const CdDrive> drive_;
+};
+
+}  // namespace
+
+std::string trackUri(const std::string& source, int track) { return "cdda://" + source + "#" + std::to_string(track); }
+
+std::string secondsText(double seconds) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.3f", seconds);
+    std::string text = buffer;
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text;
+}
+
+LinuxCdromCollection::LinuxCdromCollection(std::shared_ptr<LinuxDriveService> drives) : drives_(std::move(drives)) {}
+
+int32_t LinuxCdromCollection::count() { return static_cast<int32_t>(drives_->cdDrives().size()); }
+
+CdromPtr LinuxCdromCollection::item(int32_t index) {
+    const auto drives = drives_->cdDrives();
+    if (index < 0 || index >= static_cast<int32_t>(drives.size())) failsafe::raiseError(failsafe::error::SubscriptOutOfRange);
+    return std::make_shared<LinuxCdrom>(drives[static_cast<size_t>(index)]);
+}
+
+}  // namespace lumo::platform::linux_drives
