@@ -1,0 +1,49 @@
+#include "platform/library/library_media.h"
+
+#include <sys/stat.h>
+
+#include "platform/library/text.h"
+#include "platform/library/track_reader.h"
+
+namespace lumo::platform::library {
+
+LibraryMedia::LibraryMedia(Track track) : track_(std::move(track)) {}
+
+LibraryMedia::LibraryMedia(PlaylistEntry entry, std::optional<Track> indexed)
+    : entry_(std::move(entry)), readLater_(!indexed), track_(std::move(indexed)) {}
+
+const Track* LibraryMedia::track() const {
+    if (readLater_)
+        std::call_once(looked_, [&] {
+            const auto path = localPathOf(entry_.uri);
+            struct stat info {};
+            if (!path || ::stat(path->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+            Discoverer discoverer;
+            track_ = readTrack(*path, discoverer);
+        });
+    return track_ ? &*track_ : nullptr;
+}
+
+std::string LibraryMedia::name() const {
+    if (const Track* known = track()) return known->title;
+    if (!entry_.title.empty()) return entry_.title;
+    if (const auto path = localPathOf(entry_.uri)) return stemText(*path);
+    return entry_.uri;
+}
+
+std::string LibraryMedia::getItemInfo(std::string_view attribute) const {
+    const std::string key = lowerAscii(attribute);
+    // An indexed track's URI is made when asked: auto playlists hand out thousands of items.
+    if (key == "sourceurl") return entry_.uri.empty() && track_ ? fileUri(track_->path) : entry_.uri;
+    if (key == "title") return name();
+    const Track* known = track();
+    if (key == "mediatype") return known && known->hasVideo ? "video" : "audio";
+    if (key == "duration") return durationText(known && known->duration ? known->duration : entry_.duration);
+    if (!known) return {};
+    if (key == "author") return known->artist;
+    if (key == "wm/albumtitle") return known->album;
+    if (key == "wm/genre") return known->genre;
+    return {};
+}
+
+}  // namespace lumo::platform::library

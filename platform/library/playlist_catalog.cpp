@@ -1,0 +1,193 @@
+#include "platform/library/playlist_catalog.h"
+
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+
+#include "platform/library/music_scan.h"
+#include "platform/library/playlist_file.h"
+#include "platform/library/text.h"
+
+namespace lumo::platform::library {
+namespace {
+
+constexpr uint32_t WatchedEvents = IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                                   IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr std::streamsize MaxRuleFileBytes = 1 << 20;
+
+bool isCatalogFile(const std::filesystem::path& file) {
+    const std::string name = file.filename().native();
+    return !name.empty() && name.front() != '.' && (isPlaylistFileName(file) || extensionOf(file) == "autopl");
+}
+
+bool orderedBefore(const CatalogEntry& a, const CatalogEntry& b) {
+    return std::tie(a.sortName, a.name, a.file.native()) < std::tie(b.sortName, b.name, b.file.native());
+}
+
+}  // namespace
+
+PlaylistCatalog::PlaylistCatalog(const std::vector<std::filesystem::path>& folders, LibraryLog& log) : log_(log) {
+    inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (inotify_ < 0)
+        log_.write(std::string("playlist folders are listed again on each look-up: inotify failed: ") +
+                   std::strerror(errno));
+    std::set<std::string> seen;
+    for (const std::filesystem::path& folder : folders)
+        if (const auto normal = normalFolder(folder); seen.insert(normal.native()).second) folders_.push_back({normal});
+}
+
+PlaylistCatalog::~PlaylistCatalog() {
+    if (inotify_ >= 0) ::close(inotify_);
+}
+
+void PlaylistCatalog::update() {
+    std::vector<std::filesystem::path> changed;
+    std::vector<Folder*> relist;
+    readEvents(changed, relist);
+    for (Folder& folder : folders_) {
+        if (folder.watch >= 0) continue;
+        // Never watched, gone, or the watch failed: look again, and list the folder.
+        if (inotify_ >= 0) {
+            folder.watch = ::inotify_add_watch(inotify_, folder.path.c_str(), WatchedEvents);
+            if (folder.watch < 0 && errno != ENOENT && errno != ENOTDIR)
+                log_.once("watch:" + folder.path.native(),
+                          "playlist folder " + pathText(folder.path) +
+                              " is listed again on each look-up: " + std::strerror(errno));
+        }
+        relist.push_back(&folder);
+    }
+    std::sort(relist.begin(), relist.end());
+    relist.erase(std::unique(relist.begin(), relist.end()), relist.end());
+    for (const Folder* folder : relist) list(*folder);
+    // A file being written sends one event per write: look at it once.
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    for (const std::filesystem::path& file : changed) check(file);
+    if (changed_) sort();
+}
+
+void PlaylistCatalog::readEvents(std::vector<std::filesystem::path>& changed, std::vector<Folder*>& relist) {
+    if (inotify_ < 0) return;
+    alignas(inotify_event) char buffer[16 * 1024];
+    for (ssize_t got; (got = ::read(inotify_, buffer, sizeof buffer)) > 0;) {
+        for (const char* at = buffer; at < buffer + got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            at += sizeof(inotify_event) + event->len;
+            if (event->mask & IN_Q_OVERFLOW) {
+                for (Folder& folder : folders_) relist.push_back(&folder);
+                continue;
+            }
+            const auto folder =
+                std::find_if(folders_.begin(), folders_.end(), [&](const Folder& f) { return f.watch == event->wd; });
+            if (folder == folders_.end()) continue;
+            if (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) {
+                // The folder itself went away: the next update looks for it again.
+                if (!(event->mask & IN_IGNORED)) ::inotify_rm_watch(inotify_, folder->watch);
+                folder->watch = -1;
+                continue;
+            }
+            if (event->len > 0) changed.push_back(folder->path / event->name);
+        }
+    }
+}
+
+void PlaylistCatalog::list(const Folder& folder) {
+    std::error_code error;
+    std::set<std::string> present;
+    for (std::filesystem::directory_iterator entries(folder.path, error), end; !error && entries != end;
+         entries.increment(error)) {
+        if (!isCatalogFile(entries->path())) continue;
+        present.insert(entries->path().native());
+        check(entries->path());
+    }
+    if (error)
+        log_.once("folder:" + folder.path.native(),
+                  "playlist folder " + pathText(folder.path) + " skipped: " + error.message());
+    // Forget the files of this folder that are no longer there.
+    const std::string prefix = folder.path.native() == "/" ? "/" : folder.path.native() + "/";
+    for (auto it = files_.lower_bound(prefix);
+         it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
+        if (std::filesystem::path(it->first).parent_path() == folder.path && !present.count(it->first)) {
+            it = files_.erase(it);
+            changed_ = true;
+        } else {
+            ++it;
+        }
+    }
+}
+
+void PlaylistCatalog::check(const std::filesystem::path& file) {
+    const auto known = files_.find(file.native());
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !isCatalogFile(file)) {
+        if (known != files_.end()) {
+            files_.erase(known);
+            changed_ = true;
+        }
+        return;
+    }
+    const FileVersion version = versionOf(info);
+    if (known != files_.end() && known->second.version == version) return;
+    files_[file.native()] = {version, read(file, version)};
+    changed_ = true;
+}
+
+std::optional<CatalogEntry> PlaylistCatalog::read(const std::filesystem::path& file, FileVersion version) {
+    const std::string once = file.native() + "@" + std::to_string(version.size) + "/" + std::to_string(version.mtime);
+    CatalogEntry entry;
+    entry.file = file;
+    if (extensionOf(file) == "autopl") {
+        std::ifstream in(file, std::ios::binary);
+        std::string text(static_cast<size_t>(std::min<int64_t>(version.size, MaxRuleFileBytes)), '\0');
+        if (!in || version.size > MaxRuleFileBytes ||
+            !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+            log_.once(once, "auto playlist " + pathText(file) + " cannot be read or is too large; not a playlist");
+            return std::nullopt;
+        }
+        RuleFile parsed = parseRuleFile(text, stemText(file));
+        if (!parsed.rules) {
+            log_.once(once, "auto playlist " + pathText(file) + ":" + std::to_string(parsed.error.line) + ": " +
+                                parsed.error.reason + "; not a playlist");
+            return std::nullopt;
+        }
+        entry.name = parsed.rules->name;
+        entry.rules = std::make_shared<const AutoPlaylistRules>(std::move(*parsed.rules));
+    } else {
+        const PlaylistFile contents = readPlaylistFile(file, false);
+        if (!contents.problem.empty())
+            log_.once(once, "playlist " + pathText(file) + ": " + contents.problem +
+                                (contents.isPlaylist ? "" : "; not a playlist"));
+        if (!contents.isPlaylist) return std::nullopt;
+        entry.name = contents.title.empty() ? stemText(file) : contents.title;
+        entry.count = static_cast<int32_t>(std::min(contents.total, PlaylistFile::MaxEntries));
+    }
+    entry.sortName = lowerAscii(entry.name);
+    return entry;
+}
+
+void PlaylistCatalog::sort() {
+    sorted_.clear();
+    for (const auto& [path, known] : files_)
+        if (known.entry) sorted_.push_back(*known.entry);
+    std::sort(sorted_.begin(), sorted_.end(), orderedBefore);
+    changed_ = false;
+}
+
+std::span<const CatalogEntry> PlaylistCatalog::named(std::string_view name) const {
+    CatalogEntry key;
+    key.name = name;
+    key.sortName = lowerAscii(name);
+    const auto byName = [](const CatalogEntry& a, const CatalogEntry& b) {
+        return std::tie(a.sortName, a.name) < std::tie(b.sortName, b.name);
+    };
+    const auto [first, last] = std::equal_range(sorted_.begin(), sorted_.end(), key, byName);
+    return {first, last};
+}
+
+}  // namespace lumo::platform::library

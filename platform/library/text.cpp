@@ -1,0 +1,72 @@
+#include "platform/library/text.h"
+
+#include <glib.h>
+
+#include <charconv>
+#include <cmath>
+#include <memory>
+
+namespace lumo::platform::library {
+namespace {
+
+struct GFree {
+    void operator()(char* text) const { g_free(text); }
+};
+using GText = std::unique_ptr<char, GFree>;
+
+}  // namespace
+
+std::string validUtf8(std::string_view bytes) {
+    if (g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr)) return std::string(bytes);
+    GText valid(g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size())));
+    return valid.get();
+}
+
+std::string pathText(const std::filesystem::path& path) { return validUtf8(path.native()); }
+
+std::string stemText(const std::filesystem::path& path) { return validUtf8(path.stem().native()); }
+
+std::string lowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::string extensionOf(const std::filesystem::path& path) {
+    const std::string extension = path.extension().native();
+    return extension.empty() ? extension : lowerAscii(std::string_view(extension).substr(1));
+}
+
+std::string fileUri(const std::string& path) {
+    std::error_code ignored;
+    const std::string absolute =
+        path.empty() || path.front() != '/' ? std::filesystem::absolute(path, ignored).native() : path;
+    GText uri(g_filename_to_uri(absolute.c_str(), nullptr, nullptr));
+    return uri ? std::string(uri.get()) : std::string();
+}
+
+std::optional<std::filesystem::path> localPathOf(std::string_view uri) {
+    if (lowerAscii(uri.substr(0, 7)) != "file://") return std::nullopt;
+    GText path(g_filename_from_uri(std::string(uri).c_str(), nullptr, nullptr));
+    if (!path) return std::nullopt;
+    return std::filesystem::path(path.get());
+}
+
+std::string durationText(std::optional<double> seconds) {
+    if (!seconds || !std::isfinite(*seconds) || *seconds < 0) return {};
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, *seconds, std::chars_format::fixed, 3);
+    if (error != std::errc()) return {};
+    std::string text(buffer, end);
+    while (text.back() == '0' && text[text.size() - 2] != '.') text.pop_back();
+    return text;
+}
+
+}  // namespace lumo::platform::library

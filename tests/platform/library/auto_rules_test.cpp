@@ -1,0 +1,131 @@
+// Reading auto playlist rule files: every setting, and the line and reason
+// of each kind of mistake.
+#include "platform/library/auto_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace lumo::platform::library {
+namespace {
+
+using Order = AutoPlaylistRules::Order;
+using Limit = AutoPlaylistRules::Limit;
+
+TEST(AutoRulesTest, EverySettingIsRead) {
+    const RuleFile file = parseRuleFile(
+        "\xEF\xBB\xBF; a comment\n[Auto Playlist]\r\nName = Long jazz tracks \n# another\nMatch=ANY\n"
+        "Rule1=genre contains Jazz\nRule2=Duration  >300\nrule10=artist is not \"\"\n"
+        "Rule3=title starts with  \" So \"\nOrder=-added\nLimit=50 items\n",
+        "file name");
+    ASSERT_TRUE(file.rules.has_value()) << file.error.line << ": " << file.error.reason;
+    const AutoPlaylistRules& rules = *file.rules;
+    EXPECT_EQ(rules.name, "Long jazz tracks");
+    EXPECT_FALSE(rules.matchAll);
+    ASSERT_EQ(rules.rules.size(), 4u);
+    EXPECT_EQ(rules.rules[0].field, Field::Genre);
+    EXPECT_EQ(rules.rules[0].op, Operator::Contains);
+    EXPECT_EQ(rules.rules[0].text, "Jazz");
+    EXPECT_EQ(rules.rules[1].field, Field::Duration);
+    EXPECT_EQ(rules.rules[1].op, Operator::Greater);
+    EXPECT_EQ(rules.rules[1].number, 300);
+    EXPECT_EQ(rules.rules[2].op, Operator::IsNot);
+    EXPECT_EQ(rules.rules[2].text, "");
+    EXPECT_EQ(rules.rules[3].op, Operator::StartsWith);
+    EXPECT_EQ(rules.rules[3].text, " So ");
+    EXPECT_EQ(rules.order, Order::Field);
+    EXPECT_EQ(rules.orderField, Field::Added);
+    EXPECT_TRUE(rules.descending);
+    EXPECT_EQ(rules.limit, Limit::Items);
+    EXPECT_EQ(rules.limitCount, 50);
+}
+
+TEST(AutoRulesTest, DefaultsAndEachFieldOperatorOrderAndLimit) {
+    const RuleFile bare = parseRuleFile("[auto playlist]\n", "Everything");
+    ASSERT_TRUE(bare.rules.has_value());
+    EXPECT_EQ(bare.rules->name, "Everything");
+    EXPECT_TRUE(bare.rules->matchAll);
+    EXPECT_TRUE(bare.rules->rules.empty());
+    EXPECT_EQ(bare.rules->order, Order::Path);
+    EXPECT_EQ(bare.rules->limit, Limit::None);
+
+    const std::pair<const char*, Field> fields[] = {
+        {"title", Field::Title},       {"ARTIST", Field::Artist}, {"album", Field::Album}, {"genre", Field::Genre},
+        {"path", Field::Path},         {"format", Field::Format}, {"year", Field::Year},   {"track", Field::Track},
+        {"duration", Field::Duration}, {"added", Field::Added}};
+    const std::pair<const char*, Operator> operators[] = {{"is", Operator::Is},
+                                                          {"is not", Operator::IsNot},
+                                                          {">", Operator::Greater},
+                                                          {"<", Operator::Less},
+                                                          {">=", Operator::AtLeast},
+                                                          {"<=", Operator::AtMost},
+                                                          {"contains", Operator::Contains},
+                                                          {"does not contain", Operator::DoesNotContain},
+                                                          {"STARTS WITH", Operator::StartsWith},
+                                                          {"ends with", Operator::EndsWith}};
+    for (const auto& [fieldName, field] : fields) {
+        for (const auto& [opName, op] : operators) {
+            const bool textOnly = op >= Operator::Contains;
+            if (textOnly && isNumeric(field)) continue;
+            const std::string text = std::string("[Auto Playlist]\nRule1=") + fieldName + " " + opName + " 42\n" +
+                                     "Order=" + fieldName + "\nLimit=2 Minutes\n";
+            const RuleFile file = parseRuleFile(text, "x");
+            ASSERT_TRUE(file.rules.has_value()) << text << file.error.reason;
+            EXPECT_EQ(file.rules->rules[0].field, field) << text;
+            EXPECT_EQ(file.rules->rules[0].op, op) << text;
+            EXPECT_EQ(file.rules->rules[0].text, "42");
+            EXPECT_EQ(file.rules->orderField, field);
+            EXPECT_FALSE(file.rules->descending);
+            EXPECT_EQ(file.rules->limit, Limit::Minutes);
+            EXPECT_EQ(file.rules->limitCount, 2);
+        }
+    }
+    const RuleFile random = parseRuleFile("[Auto Playlist]\nOrder=Random\nLimit=1 item\n", "x");
+    ASSERT_TRUE(random.rules.has_value());
+    EXPECT_EQ(random.rules->order, Order::Random);
+    EXPECT_EQ(random.rules->limit, Limit::Items);
+}
+
+struct Mistake {
+    std::string text;
+    int line;
+    std::string reason;
+};
+
+TEST(AutoRulesTest, MistakesNameTheirLineAndReason) {
+    const std::string head = "[Auto Playlist]\nName=x\n";  // the mistake is on line 3
+    const Mistake mistakes[] = {
+        {head + "Rule1=colour is red\n", 3, "unknown field 'colour'"},
+        {head + "Rule1=genre resembles Jazz\n", 3, "unknown operator 'resembles' after 'genre'"},
+        {head + "Rule1=genre isnt Jazz\n", 3, "unknown operator 'isnt' after 'genre'"},
+        {head + "Rule1=year contains 19\n", 3, "operator 'contains' does not apply to the number field 'year'"},
+        {head + "Rule1=duration > long\n", 3, "'long' is not a number"},
+        {head + "Rule1=title is\n", 3, "a rule needs a value"},
+        {head + "Rule1=genre\n", 3, "unknown operator '' after 'genre'"},
+        {head + "Order=colour\n", 3, "unknown order 'colour'"},
+        {head + "Order=-random\n", 3, "unknown order '-random'"},
+        {head + "Limit=50\n", 3, "unknown limit '50'"},
+        {head + "Limit=50 songs\n", 3, "unknown limit '50 songs'"},
+        {head + "Limit=0 items\n", 3, "unknown limit '0 items'"},
+        {head + "Limit=-3 minutes\n", 3, "unknown limit '-3 minutes'"},
+        {head + "Match=some\n", 3, "Match is all or any, not 'some'"},
+        {head + "Colour=red\n", 3, "unknown key 'Colour'"},
+        {head + "RuleX=genre is Jazz\n", 3, "unknown key 'RuleX'"},
+        {head + "name=y\n", 3, "'name' is set twice"},
+        {head + "just words\n", 3, "not a setting (key=value): 'just words'"},
+        {head + "[Other]\n", 3, "unknown section '[Other]'"},
+        {head + "Rule1=artist is Caf\xE9\n", 3, "not UTF-8 text"},
+        {"Name=x\n[Auto Playlist]\n", 1, "a setting before the [Auto Playlist] section"},
+        {"", 1, "no [Auto Playlist] section"},
+        {"; only a comment\n", 1, "no [Auto Playlist] section"},
+    };
+    for (const Mistake& m : mistakes) {
+        const RuleFile file = parseRuleFile(m.text, "x");
+        EXPECT_FALSE(file.rules.has_value()) << m.text;
+        EXPECT_EQ(file.error.line, m.line) << m.text;
+        EXPECT_EQ(file.error.reason.substr(0, m.reason.size()), m.reason) << m.text;
+    }
+}
+
+}  // namespace
+}  // namespace lumo::platform::library

@@ -1,0 +1,202 @@
+// The media library as the player sees it: which playlists it lists, in
+// which order, how it follows the folders, and what the items answer.
+#include <cstdlib>
+
+#include "failsafe/runtime_error.h"
+#include "library_fixture.h"
+#include "platform/library/text.h"
+#include "platform/user_settings.h"
+
+namespace lumo::platform::library::testing {
+namespace {
+
+using MediaLibraryTest = LibraryTest;
+
+const std::string Xspf = "<?xml version=\"1.0\"?><playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><title>";
+const std::string XspfEnd = "</title><trackList><track><location>a.mp3</location></track></trackList></playlist>";
+
+TEST_F(MediaLibraryTest, GetAllOrderAndGetByNameDuplicates) {
+    const fs::path a = root / "A", b = root / "B";
+    writeText(a / "Road Trip.m3u", "a.mp3\n");
+    writeText(b / "Road Trip.m3u", "a.mp3\nb.mp3\n");
+    writeText(a / "mix.xspf", Xspf + "Road Trip" + XspfEnd);
+    writeText(a / "road trip.pls", "[playlist]\nFile1=a.mp3\nNumberOfEntries=1\n");
+    writeText(a / "alpha.autopl", "[Auto Playlist]\nName=Zed\n");
+    writeText(a / "beta.m3u8", "a.mp3\n");
+    writeText(b / "Zulu.wpl",
+              "<smil><head><title>Alpha</title></head><body><seq><media src=\"a.mp3\"/></seq></body></smil>");
+    writeText(a / "notes.txt", "not a playlist");
+    writeText(a / ".hidden.m3u", "a.mp3\n");
+    writeText(a / "sub/deeper.m3u", "a.mp3\n");  // playlist folders are read at their top level only
+    LibraryConfig where = config();
+    where.playlistFolders = {a, b, a};
+    auto library = open(where);
+
+    const PlaylistArrayPtr all = library->getAll();
+    EXPECT_EQ(namesOf(all), (Names{"Alpha", "beta", "Road Trip", "Road Trip", "Road Trip", "road trip", "Zed"}));
+    const PlaylistArrayPtr trips = library->getByName("Road Trip");
+    ASSERT_EQ(trips->count(), 3);
+    EXPECT_EQ(trips->item(0)->count(), 1);  // A/Road Trip.m3u, then A/mix.xspf, then B/Road Trip.m3u
+    EXPECT_EQ(trips->item(1)->count(), 1);
+    EXPECT_EQ(trips->item(2)->count(), 2);
+    EXPECT_EQ(trips->item(1)->item(0)->getItemInfo("SourceURL"), fileUri(a / "a.mp3"));
+    EXPECT_EQ(trips->item(2)->item(1)->getItemInfo("SourceURL"), fileUri(b / "b.mp3"));
+    EXPECT_EQ(library->getByName("road trip")->count(), 1);
+    EXPECT_EQ(library->getByName("ROAD TRIP")->count(), 0);
+    EXPECT_EQ(library->getByName("nothing")->count(), 0);
+    EXPECT_EQ(library->getByName("")->count(), 0);
+    EXPECT_EQ(only(library->getByName("Zed"))->getItemInfo("PlaylistType"), "Auto");
+    EXPECT_EQ(only(library->getByName("beta"))->getItemInfo("PlaylistType"), "Static");
+    EXPECT_EQ(only(library->getByName("beta"))->getItemInfo("Name"), "beta");
+    EXPECT_EQ(namesOf(library->getAll()), namesOf(all));  // stable
+}
+
+TEST_F(MediaLibraryTest, PlaylistsFollowTheirFilesBetweenCalls) {
+    LibraryConfig where = config();
+    where.playlistFolders = {lists, root / "later"};
+    auto library = open(where);
+    EXPECT_EQ(library->getAll()->count(), 0);
+
+    writeText(lists / "one.m3u", "a.mp3\n");
+    EXPECT_EQ(namesOf(library->getAll()), Names{"one"});
+    writeText(lists / "one.m3u", "a.mp3\nb.mp3\nc.mp3\n");  // changed in place
+    EXPECT_EQ(only(library->getByName("one"))->count(), 3);
+    writeText(lists / "two.xspf", Xspf + "Second" + XspfEnd);
+    EXPECT_EQ(namesOf(library->getAll()), (Names{"one", "Second"}));
+    fs::rename(lists / "one.m3u", lists / "renamed.m3u");
+    EXPECT_EQ(namesOf(library->getAll()), (Names{"renamed", "Second"}));
+    fs::remove(lists / "two.xspf");
+    EXPECT_EQ(namesOf(library->getAll()), Names{"renamed"});
+
+    writeText(root / "later/third.pls", "[playlist]\nX-GNOME-Title=Third\nFile1=a.mp3\n");
+    EXPECT_EQ(namesOf(library->getAll()), (Names{"renamed", "Third"}));
+    fs::remove_all(root / "later");
+    EXPECT_EQ(namesOf(library->getAll()), Names{"renamed"});
+    fs::rename(lists, root / "moved");
+    EXPECT_EQ(library->getAll()->count(), 0);
+    fs::rename(root / "moved", lists);
+    EXPECT_EQ(namesOf(library->getAll()), Names{"renamed"});
+}
+
+TEST_F(MediaLibraryTest, BadFilesAreLeftOutAndLoggedOnce) {
+    writeText(lists / "bad.autopl", "[Auto Playlist]\nName=Colours\nRule1=colour is red\n");
+    writeText(lists / "binary.m3u", std::string("\x01\x00\x02\x00", 4));
+    writeText(lists / "good.m3u", "a.mp3\n");
+    writeText(lists / (Latin1Cafe + ".m3u"), "a.mp3\n");  // a name that is not UTF-8
+    auto library = open();
+    EXPECT_EQ(namesOf(library->getAll()), (Names{"caf\xEF\xBF\xBD", "good"}));
+    EXPECT_EQ(library->getByName("Colours")->count(), 0);
+    library->getAll();
+    EXPECT_EQ(loggedWith({(lists / "bad.autopl").string() + ":3: unknown field 'colour'"}), 1) << allLogged();
+    EXPECT_EQ(loggedWith({"binary.m3u", "binary data"}), 1) << allLogged();
+
+    writeText(lists / "bad.autopl", "[Auto Playlist]\nName=Colours\nRule1=genre is red\n");  // mended
+    EXPECT_EQ(only(library->getByName("Colours"))->getItemInfo("PlaylistType"), "Auto");
+}
+
+TEST_F(MediaLibraryTest, ItemsAnswerWhatThePlayerNeeds) {
+    copySample(Kind::Flac, music / "so what.flac");
+    ASSERT_TRUE(tag(music / "so what.flac", {"So What", "Miles Davis", "Kind of Blue", "Jazz", 1959, 1}));
+    copySample(Kind::OggTheora, music / "clip.ogv");
+    writeWav(root / "elsewhere/outside.wav", 2.5);  // a file the index does not hold
+    writeText(lists / "mix.m3u",
+              "#EXTM3U\n../music/so what.flac\n../music/clip.ogv\n../elsewhere/outside.wav\n"
+              "#EXTINF:100,Lost Song\n../music/lost.mp3\nhttp://radio.example/live\nfoo://unknown/scheme.mp3\n");
+    const PlaylistPtr mix = only(open()->getByName("mix"));
+    ASSERT_EQ(mix->count(), 6);
+    const auto info = [&](int32_t i, const char* attribute) { return mix->item(i)->getItemInfo(attribute); };
+
+    EXPECT_EQ(mix->item(0)->name(), "So What");
+    EXPECT_EQ(info(0, "SourceURL"), fileUri(music / "so what.flac"));
+    EXPECT_EQ(info(0, "SourceURL").find(' '), std::string::npos);
+    EXPECT_EQ(info(0, "MediaType"), "audio");
+    EXPECT_EQ(info(0, "Duration"), "3.019");
+    EXPECT_EQ(info(0, "Title"), "So What");
+    EXPECT_EQ(info(0, "Author"), "Miles Davis");
+    EXPECT_EQ(info(0, "WM/AlbumTitle"), "Kind of Blue");
+    EXPECT_EQ(info(0, "WM/Genre"), "Jazz");
+
+    EXPECT_EQ(mix->item(1)->name(), "clip");
+    EXPECT_EQ(info(1, "MediaType"), "video");
+
+    EXPECT_EQ(mix->item(2)->name(), "outside");
+    EXPECT_EQ(info(2, "Duration"), "2.5");
+
+    EXPECT_EQ(mix->item(3)->name(), "Lost Song");  // missing: what the playlist says
+    EXPECT_EQ(info(3, "SourceURL"), fileUri(music / "lost.mp3"));
+    EXPECT_EQ(info(3, "MediaType"), "audio");
+    EXPECT_EQ(info(3, "Duration"), "");
+    EXPECT_EQ(info(3, "Author"), "");
+
+    EXPECT_EQ(info(4, "SourceURL"), "http://radio.example/live");
+    EXPECT_EQ(mix->item(4)->name(), "http://radio.example/live");
+    EXPECT_EQ(info(5, "SourceURL"), "foo://unknown/scheme.mp3");  // the player reports what it cannot open
+    EXPECT_EQ(info(5, "MediaType"), "audio");
+
+    for (const int32_t bad : {-1, 6}) {
+        try {
+            mix->item(bad);
+            ADD_FAILURE() << "item " << bad << " did not fail";
+        } catch (const failsafe::RuntimeError& error) {
+            EXPECT_EQ(error.number(), failsafe::error::SubscriptOutOfRange);
+        }
+    }
+    const PlaylistArrayPtr none = open()->getByName("nothing");
+    EXPECT_THROW(none->item(0), failsafe::RuntimeError);
+}
+
+TEST_F(MediaLibraryTest, MusicIsReadAtFirstUseAndOnRefresh) {
+    writeWav(music / "a.wav", 1);
+    writeText(lists / "all.autopl", "[Auto Playlist]\n");
+    auto library = open();
+    EXPECT_EQ(itemNames(only(library->getByName("all"))), Names{"a"});
+    writeWav(music / "b.wav", 1);
+    EXPECT_EQ(itemNames(only(library->getByName("all"))), Names{"a"});  // not until asked
+    EXPECT_EQ(library->refresh().stored, 1);
+    EXPECT_EQ(itemNames(only(library->getByName("all"))), (Names{"a", "b"}));
+}
+
+TEST_F(MediaLibraryTest, PlaylistsOutliveTheLibrary) {
+    writeWav(music / "a.wav", 1);
+    writeText(lists / "all.autopl", "[Auto Playlist]\n");
+    writeText(lists / "list.m3u", "../music/a.wav\n");
+    PlaylistArrayPtr all = open()->getAll();
+    ASSERT_EQ(all->count(), 2);
+    EXPECT_EQ(itemNames(all->item(0)), Names{"a"});
+    EXPECT_EQ(itemNames(all->item(1)), Names{"a"});
+}
+
+TEST_F(MediaLibraryTest, ConfigurationFromTheSettings) {
+    const char* const names[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_MUSIC_DIR"};
+    std::vector<std::optional<std::string>> saved;
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+        ::unsetenv(name);
+    }
+    ::setenv("HOME", root.path().c_str(), 1);
+    const LibraryConfig defaults = LibraryConfig::fromSettings();
+    EXPECT_EQ(defaults.musicFolders, std::vector<fs::path>{root / "Music"});
+    EXPECT_EQ(defaults.playlistFolders, std::vector<fs::path>{root / ".local/share/lumo/playlists"});
+    EXPECT_EQ(defaults.indexFile, root / ".cache/lumo/library.sqlite");
+
+    ::setenv("XDG_MUSIC_DIR", "/srv/music", 1);
+    ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    EXPECT_EQ(LibraryConfig::fromSettings().musicFolders, std::vector<fs::path>{"/srv/music"});
+    EXPECT_EQ(LibraryConfig::fromSettings().indexFile, root / "cache/lumo/library.sqlite");
+
+    writeText(settingsFileOf("LUMO Player"), "[Library]\nMusicFolders=/m/one, ~/two\nPlaylistFolders=~\n");
+    const LibraryConfig set = LibraryConfig::fromSettings();
+    EXPECT_EQ(set.musicFolders, (std::vector<fs::path>{"/m/one", root / "two"}));
+    EXPECT_EQ(set.playlistFolders, std::vector<fs::path>{root.path()});
+
+    for (size_t i = 0; i < std::size(names); ++i) {
+        if (saved[i])
+            ::setenv(names[i], saved[i]->c_str(), 1);
+        else
+            ::unsetenv(names[i]);
+    }
+}
+
+}  // namespace
+}  // namespace lumo::platform::library::testing
