@@ -22,7 +22,12 @@ function(lumo_add_test_suite name dir)
     # live in the test binary itself (what a host application would see).
     set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
 
+    # A suite may need its own sanitizer options (LUMO_SANITIZER_ENV_<name>).
+    set(_properties TIMEOUT 300)
+    if(LUMO_SANITIZE AND DEFINED LUMO_SANITIZER_ENV_${name})
+        list(APPEND _properties ENVIRONMENT "${LUMO_SANITIZER_ENV_${name}}")
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES TIMEOUT 300)
+        PROPERTIES ${_properties})
 endfunction()

@@ -1,0 +1,58 @@
+// The player users run, put together from the user's settings: the media
+// library's playlists play, and its CD drives are the drive service's.
+#include <cstdlib>
+
+#include "platform/gst/default_player.h"
+#include "platform/user_settings.h"
+#include "tests/platform/gst/gst_test_support.h"
+
+namespace lumo::platform::gst {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+TEST(DefaultPlayer, PlaysTheLibraryOfTheSettingsAndKnowsTheDrives) {
+    const fs::path home = fs::temp_directory_path() / ("lumo-default-player-" + std::to_string(::getpid()));
+    fs::remove_all(home);
+    fs::create_directories(home / "music");
+    fs::create_directories(home / "lists");
+    ::setenv("HOME", home.c_str(), 1);
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"}) ::unsetenv(name);
+    ::setenv("LUMO_AUDIO_SINK", kRealtimeSink, 1);
+    fs::copy_file(files().tones[0], home / "music/first.wav");
+    fs::copy_file(files().tones[1], home / "music/second.wav");
+    std::ofstream(home / "lists/Evening.m3u") << "#EXTM3U\n../music/first.wav\n../music/second.wav\n";
+    std::ofstream(home / "disc.cue") << "FILE \"disc.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                                        "TRACK 02 AUDIO\nINDEX 01 00:01:00\n";
+    std::ofstream(home / "disc.bin").close();
+    fs::resize_file(home / "disc.bin", 150 * 2352);
+    writeSetting("LUMO Player", "Library", "MusicFolders", (home / "music").string());
+    writeSetting("LUMO Player", "Library", "PlaylistFolders", (home / "lists").string());
+    writeSetting("LUMO Player", "Drives", "D", (home / "disc.cue").string());
+
+    auto drives = std::make_shared<linux_drives::LinuxDriveService>(std::vector<std::string>{}, nullptr);
+    std::unique_ptr<MediaPlayer> player = createMediaPlayer(drives);
+    player->settings().setAutoStart(false);
+
+    const PlaylistArrayPtr evening = player->playlistCollection().getByName("Evening");
+    ASSERT_EQ(evening->count(), 1);
+    player->setCurrentPlaylist(evening->item(0));
+    EXPECT_TRUE(waitFor(*player, PlayState::Ready));
+    EXPECT_EQ(player->currentPlaylist()->count(), 2);
+    player->controls().play();
+    EXPECT_TRUE(waitFor(*player, PlayState::Playing));
+    EXPECT_EQ(player->error().errorCount(), 0);
+
+    ASSERT_EQ(player->cdromCollection().count(), 1);
+    EXPECT_EQ(player->cdromCollection().item(0)->driveSpecifier(), drives->drives()[1]->driveLetter() + ":");
+    EXPECT_EQ(player->cdromCollection().item(0)->playlist()->count(), 2);
+    EXPECT_EQ(drives->drives()[1]->volumeName(), "Audio CD");
+
+    player.reset();
+    ::unsetenv("LUMO_AUDIO_SINK");
+    fs::remove_all(home);
+}
+
+}  // namespace
+}  // namespace lumo::platform::gst
