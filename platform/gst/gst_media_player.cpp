@@ -30,10 +30,9 @@ GstMediaPlayer::GstMediaPlayer(std::shared_ptr<PlaylistCollection> playlists,
 
 GstMediaPlayer::~GstMediaPlayer() = default;
 
-Pipeline& GstMediaPlayer::pipeline() {
+void GstMediaPlayer::requirePipeline() const {
     if (!pipeline_)
         throw failsafe::RuntimeError(errorCodeOf(ErrorClass::Other), "The media player is not available: " + unavailable_);
-    return *pipeline_;
 }
 
 GstElement* GstMediaPlayer::pipelineElement() const { return pipeline_ ? pipeline_->playbin() : nullptr; }
@@ -58,7 +57,7 @@ PlaylistPtr GstMediaPlayer::currentPlaylist() {
 
 void GstMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
     if (!playlist) throw failsafe::RuntimeError(failsafe::error::InvalidProcedureCall, "No playlist to make current");
-    pipeline();
+    requirePipeline();
     pump();
     interrupt();
     std::vector<std::string> uris;
@@ -95,7 +94,7 @@ MediaPtr GstMediaPlayer::currentMedia() {
 
 void GstMediaPlayer::setCurrentMedia(MediaPtr media) {
     if (!media) throw failsafe::RuntimeError(failsafe::error::InvalidProcedureCall, "No media item to open");
-    pipeline();
+    requirePipeline();
     pump();
     int item = indexInPlaylist(media);
     if (item >= 0) {

@@ -6,7 +6,9 @@
 // takes the pipeline's bus messages (gst_bus_pop) and moves the play state
 // along, so playState() is current whenever it is read. The only work done
 // on a streaming thread is choosing the next item near the end of a stream,
-// so that items follow each other without a gap (see schedule.h).
+// so that items follow each other without a gap (see schedule.h); the host's
+// state changes and those hand-overs keep out of each other's way
+// (switch_guard.h).
 //
 // States. Assigning a playlist or an item gives Transitioning (9), then
 // Ready (10) once the item has prerolled; with autoStart on it plays instead.
@@ -116,7 +118,7 @@ private:
     void fail();
     void makeCurrent(int item);
     void learn();
-    Pipeline& pipeline();  // raises when GStreamer is unavailable
+    void requirePipeline() const;  // raises when GStreamer is unavailable
 
     MediaPtr mediaAt(int index) const;
     int indexInPlaylist(const MediaPtr& media) const;

@@ -31,7 +31,7 @@ Mode modeOf(std::string_view name) {
 }  // namespace
 
 void GstMediaPlayer::play() {
-    pipeline();
+    requirePipeline();
     pump();
     if (current_ < 0 || target_ == Target::Playing) return;
     if (target_ == Target::Stopped) {
@@ -44,7 +44,7 @@ void GstMediaPlayer::play() {
 }
 
 void GstMediaPlayer::pause() {
-    pipeline();
+    requirePipeline();
     pump();
     if (target_ != Target::Playing) return;
     target_ = Target::Paused;
@@ -54,7 +54,7 @@ void GstMediaPlayer::pause() {
 }
 
 void GstMediaPlayer::stop() {
-    pipeline();
+    requirePipeline();
     pump();
     if (current_ < 0) return;
     learn();
@@ -64,14 +64,14 @@ void GstMediaPlayer::stop() {
 }
 
 void GstMediaPlayer::next() {
-    pipeline();
+    requirePipeline();
     pump();
     if (const int item = schedule_->next(); item >= 0) open(item, target_);
     pump();
 }
 
 void GstMediaPlayer::previous() {
-    pipeline();
+    requirePipeline();
     pump();
     // At the first item it starts again: opened anew rather than sought, as
     // a seek would not take back the next item already queued.

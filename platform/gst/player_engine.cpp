@@ -13,6 +13,7 @@ namespace lumo::platform::gst {
 
 namespace {
 
+// The pipeline state of each Target (Stopped, Ready, Paused, Playing).
 GstState gstStateOf(int target) {
     static constexpr GstState states[] = {GST_STATE_READY, GST_STATE_PAUSED, GST_STATE_PAUSED, GST_STATE_PLAYING};
     return states[target];

@@ -92,6 +92,9 @@ struct TestFiles {
     fs::path folder;
     fs::path wav, flac, ogg, mp3, video, garbage, truncatedFlac, midi;
     std::vector<fs::path> tones;  // short WAV items, "tone0".."tone4"
+    // Items long enough that playbin reads them to their end only after the
+    // pipeline has settled, so that they follow each other without a gap.
+    std::vector<fs::path> longTones;  // "long0", "long1"
 
     TestFiles() {
         ensureGstreamer();
@@ -102,6 +105,8 @@ struct TestFiles {
         ogg = makeTone(folder / "tone.ogg", "vorbisenc ! oggmux");
         mp3 = makeTone(folder / "tone.mp3", "lamemp3enc");
         for (int i = 0; i < 5; ++i) tones.push_back(makeTone(folder / ("tone" + std::to_string(i) + ".wav"), "wavenc", 0.2));
+        for (int i = 0; i < 2; ++i)
+            longTones.push_back(makeTone(folder / ("long" + std::to_string(i) + ".wav"), "wavenc", 1.2));
         video = folder / "clip.ogv";
         EXPECT_TRUE(runToEnd("oggmux name=mux ! filesink location=\"" + video.string() + "\" "
                              "audiotestsrc num-buffers=10 ! audioconvert ! vorbisenc ! queue ! mux. "
