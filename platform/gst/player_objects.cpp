@@ -1,6 +1,5 @@
 #include "platform/gst/player_objects.h"
 
-#include <charconv>
 
 #include "failsafe/runtime_error.h"
 
@@ -40,19 +39,10 @@ std::string SingleItemPlaylist::getItemInfo(std::string_view attribute) const {
 }
 
 std::string PlayedMedia::getItemInfo(std::string_view attribute) const {
-    if (attribute == "Duration" && learned_.durationSeconds) return formatSeconds(*learned_.durationSeconds);
+    if (attribute == "Duration" && learned_.durationSeconds) return durationText(learned_.durationSeconds);
     if (attribute == "MediaType" && learned_.hasVideo) return *learned_.hasVideo ? "video" : "audio";
     return item_->getItemInfo(attribute);
 }
 
-std::string formatSeconds(double seconds) {
-    char text[32];
-    // to_chars is independent of the locale: always a point.
-    auto [end, failure] = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3);
-    if (failure != std::errc{}) return "0.0";
-    std::string result(text, end);
-    while (result.size() > 1 && result.back() == '0' && result[result.size() - 2] != '.') result.pop_back();
-    return result;
-}
 
 }  // namespace lumo::platform::gst

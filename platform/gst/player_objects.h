@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/duration_text.h"
 #include "platform/media_player.h"
 
 namespace lumo::platform::gst {
@@ -55,7 +56,5 @@ private:
     LearnedInfo learned_;
 };
 
-// Seconds as text with a point and at most three decimals: "183.4", "2.0".
-std::string formatSeconds(double seconds);
 
 }  // namespace lumo::platform::gst

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "platform/duration_text.h"
 #include "platform/library/text.h"
 #include "platform/library/track_reader.h"
 
@@ -38,7 +39,7 @@ std::string LibraryMedia::getItemInfo(std::string_view attribute) const {
     if (key == "title") return name();
     const Track* known = track();
     if (key == "mediatype") return known && known->hasVideo ? "video" : "audio";
-    if (key == "duration") return durationText(known && known->duration ? known->duration : entry_.duration);
+    if (key == "duration") return platform::durationText(known && known->duration ? known->duration : entry_.duration);
     if (!known) return {};
     if (key == "author") return known->artist;
     if (key == "wm/albumtitle") return known->album;

@@ -2,7 +2,6 @@
 
 #include <glib.h>
 
-#include <charconv>
 #include <cmath>
 #include <memory>
 
@@ -59,14 +58,5 @@ std::optional<std::filesystem::path> localPathOf(std::string_view uri) {
     return std::filesystem::path(path.get());
 }
 
-std::string durationText(std::optional<double> seconds) {
-    if (!seconds || !std::isfinite(*seconds) || *seconds < 0) return {};
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, *seconds, std::chars_format::fixed, 3);
-    if (error != std::errc()) return {};
-    std::string text(buffer, end);
-    while (text.back() == '0' && text[text.size() - 2] != '.') text.pop_back();
-    return text;
-}
 
 }  // namespace lumo::platform::library

@@ -27,8 +27,5 @@ std::string_view trimmed(std::string_view text);
 std::string fileUri(const std::string& path);
 std::optional<std::filesystem::path> localPathOf(std::string_view uri);
 
-// Seconds with a point and up to three decimals ("183.4", "3.0"); empty when
-// unknown.
-std::string durationText(std::optional<double> seconds);
 
 }  // namespace lumo::platform::library

@@ -1,8 +1,7 @@
 #include "platform/linux/cd_collection.h"
 
-#include <cstdio>
-
 #include "failsafe/runtime_error.h"
+#include "platform/duration_text.h"
 
 namespace lumo::platform::linux_drives {
 namespace {
@@ -15,7 +14,7 @@ public:
     std::string getItemInfo(std::string_view attribute) const override {
         if (attribute == "SourceURL") return uri_;
         if (attribute == "MediaType") return "audio";
-        if (attribute == "Duration") return secondsText(seconds_);
+        if (attribute == "Duration") return durationText(seconds_);
         return {};
     }
 
@@ -73,14 +72,6 @@ private:
 
 std::string trackUri(const std::string& source, int track) { return "cdda://" + source + "#" + std::to_string(track); }
 
-std::string secondsText(double seconds) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.3f", seconds);
-    std::string text = buffer;
-    while (text.back() == '0') text.pop_back();
-    if (text.back() == '.') text.pop_back();
-    return text;
-}
 
 LinuxCdromCollection::LinuxCdromCollection(std::shared_ptr<LinuxDriveService> drives) : drives_(std::move(drives)) {}
 

@@ -22,7 +22,5 @@ private:
 // The URI that plays a track: cdda://<device or image>#<track>.
 std::string trackUri(const std::string& source, int track);
 
-// Seconds as text with a point and at most three decimals: "244.56".
-std::string secondsText(double seconds);
 
 }  // namespace lumo::platform::linux_drives

@@ -123,10 +123,10 @@ TEST(ItemFacts, BeforePrerollTheItemAnswers) {
 }
 
 TEST(ItemFacts, SecondsAreTextWithAPoint) {
-    EXPECT_EQ(formatSeconds(183.4), "183.4");
-    EXPECT_EQ(formatSeconds(2.0), "2.0");
-    EXPECT_EQ(formatSeconds(0.30000001), "0.3");
-    EXPECT_EQ(formatSeconds(1.23456), "1.235");
+    EXPECT_EQ(durationText(183.4), "183.4");
+    EXPECT_EQ(durationText(2.0), "2.0");
+    EXPECT_EQ(durationText(0.30000001), "0.3");
+    EXPECT_EQ(durationText(1.23456), "1.235");
 }
 
 }  // namespace

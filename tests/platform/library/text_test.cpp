@@ -1,4 +1,5 @@
 // Texts shown to users and URIs handed to the player, for names of any bytes.
+#include "platform/duration_text.h"
 #include "platform/library/text.h"
 
 #include <gtest/gtest.h>
