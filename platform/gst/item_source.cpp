@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 #include <unistd.h>
 
+#include "platform/gst/cd_image_stream.h"
 #include "platform/gst/error_classes.h"
 
 namespace lumo::platform::gst {
@@ -33,6 +34,10 @@ ItemSource sourceOf(const Media* item) {
         url = uri;
         g_free(uri);
     }
+    if (const std::optional<ImageTrack> image = imageTrackOf(url)) {
+        if (std::optional<std::string> problem = problemOf(*image)) return failing(ErrorClass::NotFound, url, *problem);
+        return {url, std::nullopt};
+    }
     if (!gst_uri_is_valid(url.c_str())) return failing(ErrorClass::UnsupportedScheme, url, "not a URI");
     gchar* scheme = gst_uri_get_protocol(url.c_str());
     const bool supported = scheme && gst_uri_protocol_is_supported(GST_URI_SRC, scheme);
@@ -43,6 +48,7 @@ ItemSource sourceOf(const Media* item) {
 }
 
 bool canOpen(const std::string& uri) {
+    if (const std::optional<ImageTrack> image = imageTrackOf(uri)) return ::access(image->image.c_str(), R_OK) == 0;
     if (!uri.starts_with("file:")) return true;
     gchar* path = g_filename_from_uri(uri.c_str(), nullptr, nullptr);
     const bool readable = path && ::access(path, R_OK) == 0;

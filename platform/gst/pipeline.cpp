@@ -37,6 +37,7 @@ Pipeline::Pipeline(const std::string& sinkDescription, NextUri nextUri) : nextUr
     gst_bus_set_sync_handler(bus_, &Pipeline::keepOrDrop, this, nullptr);
     aboutToFinish_ = g_signal_connect(playbin_, "about-to-finish", G_CALLBACK(onAboutToFinish), this);
     elementAdded_ = g_signal_connect(playbin_, "element-added", G_CALLBACK(onElementAdded), this);
+    sourceSetup_ = g_signal_connect(playbin_, "source-setup", G_CALLBACK(onSourceSetup), this);
 }
 
 Pipeline::~Pipeline() {
@@ -44,6 +45,7 @@ Pipeline::~Pipeline() {
     setState(GST_STATE_NULL);
     g_signal_handler_disconnect(playbin_, aboutToFinish_);
     g_signal_handler_disconnect(playbin_, elementAdded_);
+    g_signal_handler_disconnect(playbin_, sourceSetup_);
     gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
     discardMessages();
     gst_object_unref(bus_);
@@ -55,7 +57,28 @@ Pipeline::~Pipeline() {
 void Pipeline::onAboutToFinish(GstElement* playbin, gpointer self) {
     auto* pipeline = static_cast<Pipeline*>(self);
     if (!pipeline->switches_.begin()) return;
-    if (auto uri = pipeline->nextUri_()) g_object_set(playbin, "uri", uri->c_str(), nullptr);
+    if (auto uri = pipeline->nextUri_()) pipeline->handOver(playbin, *uri);
+}
+
+void Pipeline::handOver(GstElement* playbin, const std::string& uri) {
+    std::optional<ImageTrack> image = imageTrackOf(uri);
+    {
+        std::lock_guard lock(imageMutex_);
+        pendingImage_ = image;
+    }
+    g_object_set(playbin, "uri", image ? imageTrackPlaybinUri().c_str() : uri.c_str(), nullptr);
+}
+
+void Pipeline::onSourceSetup(GstElement*, GstElement* source, gpointer self) {
+    auto* pipeline = static_cast<Pipeline*>(self);
+    GstElementFactory* factory = gst_element_get_factory(source);
+    if (!factory || std::string_view(GST_OBJECT_NAME(factory)) != "appsrc") return;
+    std::optional<ImageTrack> image;
+    {
+        std::lock_guard lock(pipeline->imageMutex_);
+        image.swap(pipeline->pendingImage_);
+    }
+    if (image) feedImageTrack(source, *image);
 }
 
 void Pipeline::onElementAdded(GstBin*, GstElement* element, gpointer self) {
@@ -103,7 +126,7 @@ bool Pipeline::switchToFallbackSink() {
     return true;
 }
 
-void Pipeline::setUri(const std::string& uri) { g_object_set(playbin_, "uri", uri.c_str(), nullptr); }
+void Pipeline::setUri(const std::string& uri) { handOver(playbin_, uri); }
 
 GstStateChangeReturn Pipeline::setState(GstState state) {
     switches_.holdOff();

@@ -7,9 +7,11 @@
 #include <gst/gst.h>
 
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 
+#include "platform/gst/cd_image_stream.h"
 #include "platform/gst/switch_guard.h"
 
 namespace lumo::platform::gst {
@@ -32,6 +34,7 @@ public:
     // false when it is in place already.
     bool switchToFallbackSink();
 
+    // A disc image's track plays through an appsrc (see cd_image_stream.h).
     void setUri(const std::string& uri);
     // First lets a switch to the next item land, and starts none until the
     // pipeline has settled (see switch_guard.h).
@@ -56,6 +59,10 @@ private:
     static void onAboutToFinish(GstElement* playbin, gpointer self);
     static void onElementAdded(GstBin* playbin, GstElement* element, gpointer self);
     static void onDrained(GstElement* decoder, gpointer self);
+    static void onSourceSetup(GstElement* playbin, GstElement* source, gpointer self);
+    // Gives playbin the URI, or the appsrc one for an image track, which the
+    // next source-setup picks up. Any thread.
+    void handOver(GstElement* playbin, const std::string& uri);
     // Runs on the posting thread: notes when the pipeline has settled.
     static GstBusSyncReply keepOrDrop(GstBus* bus, GstMessage* message, gpointer self);
 
@@ -63,7 +70,9 @@ private:
     GstElement* sink_ = nullptr;
     GstElement* panorama_ = nullptr;
     GstBus* bus_ = nullptr;
-    gulong aboutToFinish_ = 0, elementAdded_ = 0;
+    gulong aboutToFinish_ = 0, elementAdded_ = 0, sourceSetup_ = 0;
+    std::mutex imageMutex_;
+    std::optional<ImageTrack> pendingImage_;
     SwitchGuard switches_;
     NextUri nextUri_;
     bool fallback_ = false;

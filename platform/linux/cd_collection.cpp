@@ -72,6 +72,18 @@ private:
 
 std::string trackUri(const std::string& source, int track) { return "cdda://" + source + "#" + std::to_string(track); }
 
+std::optional<TrackAddress> parseTrackUri(const std::string& uri) {
+    constexpr std::string_view scheme = "cdda://";
+    const size_t hash = uri.rfind('#');
+    if (!uri.starts_with(scheme) || hash == std::string::npos || hash == scheme.size()) return std::nullopt;
+    const std::string digits = uri.substr(hash + 1);
+    if (digits.empty() || digits.size() > 2 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int track = std::stoi(digits);
+    if (track < 1 || track > 99) return std::nullopt;
+    return TrackAddress{uri.substr(scheme.size(), hash - scheme.size()), track};
+}
+
 
 LinuxCdromCollection::LinuxCdromCollection(std::shared_ptr<LinuxDriveService> drives) : drives_(std::move(drives)) {}
 

@@ -47,6 +47,8 @@ struct VolumeInfo {
 };
 
 inline constexpr size_t isoSectorSize = 2048;
+// A raw audio sector: 588 stereo frames of 16-bit samples.
+inline constexpr size_t audioSectorSize = 2352;
 // Reads one 2048-byte sector of a data track; false when it cannot.
 using SectorReader = std::function<bool(int32_t sector, std::vector<uint8_t>& data)>;
 

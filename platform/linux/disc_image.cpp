@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 namespace lumo::platform::linux_drives {
 namespace {
@@ -64,6 +66,43 @@ bool DiscImage::readDataSector(int32_t lba, std::vector<uint8_t>& data) const {
     const std::optional<SectorLocation> at = locateSector(*sheet_, toc_, lba);
     if (!at) return false;
     return readAt(sheet_->files[at->file].path, at->offset, data);
+}
+
+bool DiscImage::readAudioSectors(int32_t lba, int32_t count, uint8_t* out) const {
+    if (!sheet_) return false;
+    std::fill_n(out, size_t(count) * audioSectorSize, uint8_t{0});
+    // Neighbouring sectors of one file are read with one pread.
+    int fd = -1;
+    size_t openFile = SIZE_MAX;
+    bool ok = true;
+    for (int32_t s = 0; s < count && ok;) {
+        const std::optional<SectorLocation> at = locateSector(*sheet_, toc_, lba + s);
+        if (!at) {
+            ++s;
+            continue;
+        }
+        int32_t run = 1;
+        while (s + run < count) {
+            const auto next = locateSector(*sheet_, toc_, lba + s + run);
+            if (!next || next->file != at->file || next->offset != at->offset + int64_t{run} * int64_t{audioSectorSize}) break;
+            ++run;
+        }
+        if (at->file != openFile) {
+            if (fd >= 0) ::close(fd);
+            fd = ::open(sheet_->files[at->file].path.c_str(), O_RDONLY | O_CLOEXEC);
+            openFile = at->file;
+        }
+        uint8_t* target = out + size_t(s) * audioSectorSize;
+        const size_t bytes = size_t(run) * audioSectorSize;
+        // A short read at the end of a file leaves silence, like a drive
+        // reading past a damaged last sector.
+        ok = fd >= 0 && ::pread(fd, target, bytes, at->offset) >= 0;
+        if (ok && sheet_->files[at->file].type == "MOTOROLA")
+            for (size_t b = 0; b + 1 < bytes; b += 2) std::swap(target[b], target[b + 1]);
+        s += run;
+    }
+    if (fd >= 0) ::close(fd);
+    return ok;
 }
 
 std::optional<VolumeInfo> DiscImage::volume() const {

@@ -25,6 +25,10 @@ public:
     std::optional<VolumeInfo> volume() const;
     // One 2048-byte sector of the data track (ISO files and data tracks).
     bool readDataSector(int32_t lba, std::vector<uint8_t>& data) const;
+    // `count` raw 2352-byte audio sectors from `lba` on, as 16-bit
+    // little-endian stereo samples: gaps that no file holds are silence, a
+    // MOTOROLA file is byte-swapped. False when a file cannot be read.
+    bool readAudioSectors(int32_t lba, int32_t count, uint8_t* out) const;
 
 private:
     std::filesystem::path path_;

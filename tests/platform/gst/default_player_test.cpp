@@ -49,6 +49,15 @@ TEST(DefaultPlayer, PlaysTheLibraryOfTheSettingsAndKnowsTheDrives) {
     EXPECT_EQ(player->cdromCollection().item(0)->playlist()->count(), 2);
     EXPECT_EQ(drives->drives()[1]->volumeName(), "Audio CD");
 
+    // The disc's second track plays from the image.
+    const PlaylistPtr disc = player->cdromCollection().item(0)->playlist();
+    player->setCurrentPlaylist(disc);
+    player->setCurrentMedia(disc->item(1));
+    player->controls().play();
+    EXPECT_TRUE(waitFor(*player, PlayState::Playing));
+    EXPECT_EQ(currentName(*player), "Track 2");
+    EXPECT_EQ(player->error().errorCount(), 0);
+
     player.reset();
     ::unsetenv("LUMO_AUDIO_SINK");
     fs::remove_all(home);

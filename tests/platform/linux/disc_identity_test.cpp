@@ -106,6 +106,38 @@ TEST_F(DiscImageTest, CueSheetWithSeveralFilesGapsAndTitles) {
     EXPECT_FALSE(locateSector(sheet, *toc, toc->leadOutLba));
 }
 
+TEST_F(DiscImageTest, AudioSectorsAcrossFilesWithGapsAndByteOrder) {
+    // Each sector filled with its own byte pair so that a misplaced read shows.
+    auto sectors = [](int count, int first) {
+        std::string bytes;
+        for (int s = 0; s < count; ++s)
+            for (int b = 0; b < 2352; b += 2) bytes += {char(first + s), char(0x80 | (first + s))};
+        return bytes;
+    };
+    write("a.bin", sectors(3, 1));
+    write("b.raw", sectors(2, 10));
+    write("disc.cue", "FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                      "FILE b.raw MOTOROLA\nTRACK 02 AUDIO\nPREGAP 00:00:02\nINDEX 01 00:00:00\n");
+    std::string why;
+    const std::optional<DiscImage> disc = DiscImage::open(folder / "disc.cue", why);
+    ASSERT_TRUE(disc) << why;
+    ASSERT_EQ(disc->toc().tracks[1].lba, 5);
+    std::vector<uint8_t> out(7 * 2352, 0xEE);
+    ASSERT_TRUE(disc->readAudioSectors(0, 7, out.data()));
+    auto pairAt = [&](int sector) { return std::pair<int, int>(out[size_t(sector) * 2352], out[size_t(sector) * 2352 + 1]); };
+    EXPECT_EQ(pairAt(0), std::make_pair(1, 0x81));
+    EXPECT_EQ(pairAt(2), std::make_pair(3, 0x83));
+    EXPECT_EQ(pairAt(3), std::make_pair(0, 0));  // the pregap is silence
+    EXPECT_EQ(pairAt(4), std::make_pair(0, 0));
+    EXPECT_EQ(pairAt(5), std::make_pair(0x8a, 10));  // big-endian samples swapped
+    EXPECT_EQ(pairAt(6), std::make_pair(0x8b, 11));
+    EXPECT_EQ(out.back(), 11);
+
+    std::filesystem::remove(folder / "b.raw");
+    EXPECT_FALSE(disc->readAudioSectors(5, 1, out.data())) << "a file gone after opening";
+    EXPECT_TRUE(disc->readAudioSectors(0, 1, out.data()));
+}
+
 TEST_F(DiscImageTest, BadCueSheetsSayWhy) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "the sheet has no TRACK"},
