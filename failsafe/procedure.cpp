@@ -4,7 +4,7 @@ namespace lumo::failsafe {
 
 Procedure::~Procedure() {
     if (std::holds_alternative<PassOver>(onError_) && Err().number != 0) Err().clear();
-    framework().pop(module_, procedure_, {});
+    if (traced_) framework().pop(module_, procedure_, {});
 }
 
 Procedure::Next Procedure::handleFailure(std::exception_ptr failure, const std::source_location& where) {

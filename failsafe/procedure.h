@@ -48,6 +48,8 @@ struct LogAndClear {
     std::string_view location;
 };
 using OnError = std::variant<Trap, PassOver, LogAndClear>;
+// For the few procedures that run without a trace entry.
+struct NoTrace {};
 
 class Procedure {
 public:
@@ -55,6 +57,7 @@ public:
         : module_(module.view()), procedure_(procedure.view()), onError_(onError) {
         framework().push(module_, procedure_, {});
     }
+    Procedure(NoTrace, OnError onError) : traced_(false), onError_(onError) {}
     ~Procedure();
     Procedure(const Procedure&) = delete;
     Procedure& operator=(const Procedure&) = delete;
@@ -72,6 +75,7 @@ private:
     Next handleFailure(std::exception_ptr failure, const std::source_location& where);
 
     std::string_view module_, procedure_;
+    bool traced_ = true;
     OnError onError_;
     bool leaving_ = false;
 };

@@ -1,0 +1,36 @@
+#include "automation/library_start.h"
+
+#include "common/message_boxes.h"
+#include "dialogs/qt_user_interface.h"
+#include "failsafe/failsafe.h"
+#include "player/audio_player_host.h"
+#include "platform/user_settings.h"
+
+namespace lumo::automation {
+
+void Main() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    failsafe::fsSTART();
+    common::installErrorLog();
+    dialogs::installWindowedUserInterface();
+    // Reaching the player makes the host; its player never shows error
+    // dialogs of its own: errors come through its error queue.
+    player::AudioPlayer().WMPlayer().settings().setEnableErrorDialogs(false);
+}
+
+std::string installFolder() { return platform::readSetting("LUMO Player", "Settings", "INSTALLDIR").value_or(""); }
+
+void configureFramework(const std::string& logFile) {
+    using failsafe::fsOPTION;
+    using failsafe::Value;
+    fsOPTION(16, Value(logFile));
+    fsOPTION(22, Value::flag(true));
+    fsOPTION(11, Value::flag(false));
+    fsOPTION(23, Value::flag(true));
+    fsOPTION(24, Value::flag(true));
+    fsOPTION(27, Value::flag(false));
+}
+
+}  // namespace lumo::automation

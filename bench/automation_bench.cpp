@@ -1,0 +1,219 @@
+// The automation object as a host meets it: creating the first object in a
+// fresh process (against creating a libVLC instance and media player),
+// InitialisePL of a 100-item playlist and of a disc found by its serial
+// number among 4 drives, and the host's resident memory after the first
+// object and one activation (against a process that only starts Qt Widgets
+// and GStreamer). Processes are this program run again with --child=...
+
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "lumo/lumo_audio_client.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double microsecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+long residentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+void writeWav(const fs::path& file, int frames) {
+    std::ofstream out(file, std::ios::binary);
+    const uint32_t data = static_cast<uint32_t>(frames) * 4, riff = 36 + data, fmtSize = 16, rate = 44100,
+                   byteRate = rate * 4;
+    const uint16_t pcm = 1, channels = 2, align = 4, bits = 16;
+    out.write("RIFF", 4).write(reinterpret_cast<const char*>(&riff), 4).write("WAVEfmt ", 8);
+    out.write(reinterpret_cast<const char*>(&fmtSize), 4).write(reinterpret_cast<const char*>(&pcm), 2);
+    out.write(reinterpret_cast<const char*>(&channels), 2).write(reinterpret_cast<const char*>(&rate), 4);
+    out.write(reinterpret_cast<const char*>(&byteRate), 4).write(reinterpret_cast<const char*>(&align), 2);
+    out.write(reinterpret_cast<const char*>(&bits), 2).write("data", 4).write(reinterpret_cast<const char*>(&data), 4);
+    out << std::string(data, '\0');
+}
+
+// A private home with a 100-item playlist, 4 disc images on D: to G: and the
+// library registered; the children inherit it.
+struct Home {
+    fs::path root;
+    Home() {
+        root = fs::temp_directory_path() / ("lumo-automation-bench-" + std::to_string(::getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root / "music");
+        fs::create_directories(root / "lists");
+        fs::create_directories(root / "config/lumo");
+        ::setenv("HOME", root.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+        ::setenv("LUMO_AUDIO_SINK", "fakesink sync=true", 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        std::ofstream list(root / "lists/Hundred.m3u");
+        for (int i = 0; i < 100; ++i) {
+            const std::string name = "track" + std::to_string(i) + ".wav";
+            writeWav(root / "music" / name, 4410);
+            list << "../music/" << name << "\n";
+        }
+        std::ofstream settings(root / "config/lumo/LUMO Player.ini");
+        settings << "[Library]\nMusicFolders=" << (root / "music").string()
+                 << "\nPlaylistFolders=" << (root / "lists").string() << "\n[Drives]\n";
+        for (int d = 0; d < 4; ++d) {
+            const std::string name = "disc" + std::to_string(d);
+            std::ofstream(root / (name + ".cue")) << "FILE \"" << name << ".bin\" BINARY\nTRACK 01 AUDIO\n"
+                                                  << "INDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:0" << (2 + d)
+                                                  << ":00\n";
+            std::ofstream(root / (name + ".bin")).close();
+            fs::resize_file(root / (name + ".bin"), uintmax_t{75 * 10} * 2352);
+            settings << static_cast<char>('D' + d) << "=" << (root / (name + ".cue")).string() << "\n";
+        }
+        settings.close();
+        std::string why;
+        if (lumo::failed(lumo::callEntryPoint(LUMO_LIBRARY_PATH, "DllRegisterServer", &why)))
+            std::fprintf(stderr, "cannot register the library: %s\n", why.c_str());
+    }
+    ~Home() { fs::remove_all(root); }
+};
+
+// The serial number of the last image (tracks at 0 and 5 s, 10 s long; a
+// two-track disc adds its length): 00:02:00 + 00:07:00 + 750 frames.
+const std::string kLastDiscSerial = std::to_string(0x000200 + 0x000700 + 750);
+
+lumo::Selection standardPlaylist() {
+    lumo::Selection s;
+    s.playListType = 0;
+    s.playList = "Hundred";
+    return s;
+}
+
+lumo::Selection discBySerial() {
+    lumo::Selection s;
+    s.playListType = 2;
+    s.howToIDCD = 2;
+    s.serialNumber = kLastDiscSerial;
+    return s;
+}
+
+int runChild(const std::string& what) {
+    const auto start = Clock::now();
+    if (what == "lumo-first") {
+        lumo::LUMOAudio audio = lumo::LUMOAudio::create();
+        std::printf("%.1f\n", microsecondsSince(start));
+    } else if (what == "vlc-first") {
+        void* vlc = ::dlopen("libvlc.so.5", RTLD_NOW);
+        if (!vlc) return 1;
+        auto create = reinterpret_cast<void* (*)(int, const char* const*)>(::dlsym(vlc, "libvlc_new"));
+        auto player = reinterpret_cast<void* (*)(void*)>(::dlsym(vlc, "libvlc_media_player_new"));
+        void* instance = create ? create(0, nullptr) : nullptr;
+        if (!instance || !player || !player(instance)) return 1;
+        std::printf("%.1f\n", microsecondsSince(start));
+    } else if (what == "rss-lumo") {
+        lumo::LUMOAudio audio = lumo::LUMOAudio::create();
+        if (!audio.InitialisePL(standardPlaylist()).activated) return 1;
+        std::printf("%ld\n", residentKilobytes());
+    } else if (what == "rss-bare") {
+        static int argc = 1;
+        static char name[] = "bare";
+        static char* argv[] = {name, nullptr};
+        QApplication application(argc, argv);
+        void* gst = ::dlopen("libgstreamer-1.0.so.0", RTLD_NOW);
+        auto init = gst ? reinterpret_cast<void (*)(int*, char***)>(::dlsym(gst, "gst_init")) : nullptr;
+        if (!init) return 1;
+        init(nullptr, nullptr);
+        std::printf("%ld\n", residentKilobytes());
+    } else {
+        return 2;
+    }
+    return 0;
+}
+
+// The median of what `runs` children print.
+double childMedian(const std::string& what, int runs) {
+    std::vector<double> values;
+    for (int i = 0; i < runs; ++i) {
+        const std::string command = "/proc/" + std::to_string(::getpid()) + "/exe --child=" + what;
+        FILE* child = ::popen(command.c_str(), "r");
+        double value = 0;
+        if (child && std::fscanf(child, "%lf", &value) == 1) values.push_back(value);
+        if (child) ::pclose(child);
+    }
+    if (values.empty()) return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double standardMedianUs = 0, discMedianUs = 0;
+
+void InitialiseStandard100(benchmark::State& state) {
+    lumo::LUMOAudio audio = lumo::LUMOAudio::create();
+    if (!audio.InitialisePL(standardPlaylist()).activated) state.SkipWithError("the playlist did not activate");
+    for (auto _ : state) benchmark::DoNotOptimize(audio.InitialisePL(standardPlaylist()).activated);
+}
+BENCHMARK(InitialiseStandard100)->Unit(benchmark::kMicrosecond);
+
+void InitialiseDiscBySerialAmong4(benchmark::State& state) {
+    lumo::LUMOAudio audio = lumo::LUMOAudio::create();
+    const lumo::Activation first = audio.InitialisePL(discBySerial());
+    if (!first.activated) state.SkipWithError(("no disc found, flags " + std::to_string(first.plError)).c_str());
+    for (auto _ : state) benchmark::DoNotOptimize(audio.InitialisePL(discBySerial()).activated);
+}
+BENCHMARK(InitialiseDiscBySerialAmong4)->Unit(benchmark::kMicrosecond);
+
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+            const std::string name = run.benchmark_name();
+            (name.find("Standard") != std::string::npos ? standardMedianUs : discMedianUs) = run.GetAdjustedRealTime();
+        }
+    }
+};
+
+const char* verdict(bool met) { return met ? "met" : "MISSED"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]).rfind("--child=", 0) == 0) return runChild(argv[i] + 8);
+    Home home;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const double lumoFirst = childMedian("lumo-first", 7), vlcFirst = childMedian("vlc-first", 7);
+    const double lumoRss = childMedian("rss-lumo", 5), bareRss = childMedian("rss-bare", 5);
+    std::printf("\nSummary (medians)\n");
+    std::printf("  first object in a fresh process: %8.1f ms; libVLC instance + player: %8.1f ms; ratio %.2f   goal <= 0.5: %s\n",
+                lumoFirst / 1000, vlcFirst / 1000, lumoFirst / vlcFirst, verdict(vlcFirst > 0 && lumoFirst <= 0.5 * vlcFirst));
+    std::printf("  InitialisePL, 100-item playlist: %8.1f us   goal <= 5000 us: %s\n", standardMedianUs,
+                verdict(standardMedianUs <= 5000));
+    std::printf("  InitialisePL, disc by serial among 4 drives: %8.1f us   goal <= 5000 us: %s\n", discMedianUs,
+                verdict(discMedianUs <= 5000));
+    std::printf("  resident memory after one activation: %ld kB; Qt Widgets + GStreamer alone: %ld kB; ratio %.2f   goal <= 1.3: %s\n",
+                static_cast<long>(lumoRss), static_cast<long>(bareRss), lumoRss / bareRss,
+                verdict(bareRss > 0 && lumoRss <= 1.3 * bareRss));
+    return 0;
+}
