@@ -1,0 +1,90 @@
+// The player's CD drives joined with the drive information service's: drive
+// texts, volume names and serial numbers, and drives only one side knows.
+#include "player_fixture.h"
+
+namespace lumo::player::testing {
+namespace {
+
+using CdIdentificationTest = PlayerHostTest;
+CdromPtr playerDrive(int32_t index) { return AudioPlayer().WMPlayer().cdromCollection().item(index); }
+
+TEST_F(CdIdentificationTest, DriveTextsNameThePlayersDrivesInAnyCaseButWhole) {
+    frmAudioPlayer& window = fourDrives();
+    std::string unread;
+    EXPECT_EQ(window.GetCountCDROMS_WMP(unread), 4);
+    for (const auto& [text, known] : std::vector<std::pair<std::string, bool>>{
+             {"e:", true}, {"G:", true}, {"E", false}, {"E: ", false}, {"", false}, {"H:", false}})
+        EXPECT_EQ(window.WMPDriveExists(text), known) << text;
+    CdromPtr cdrom;
+    int32_t flags = 0;
+    ASSERT_TRUE(window.WMPDriveExistsX("f:", cdrom, flags));
+    EXPECT_FALSE(window.WMPDriveExistsX("F", cdrom, flags));
+    EXPECT_EQ(flags, 0x0200);
+    EXPECT_EQ(cdrom->driveSpecifier(), "F:");  // left as the first call set it
+}
+
+TEST_F(CdIdentificationTest, DiscsAreFoundByExactVolumeNameAndNumericSerial) {
+    frmAudioPlayer& window = fourDrives();
+    const int32_t serialF = serialOf("F"), serialE = serialOf("E");
+    ASSERT_LT(serialF, 0);
+    const struct {
+        std::string volume, serial, found;  // by the serial when one is given; found "" for none
+    } cases[] = {
+        {"Audio CD", "", "D:"},  // two discs of that name: the first drive
+        {"BACKUP", "", "F:"}, {"backup", "", ""}, {"", "", ""},  // the empty drive G has no name to match
+        {"", std::to_string(serialF), "F:"}, {"", "-0" + std::to_string(-serialF), "F:"},
+        {"", "0" + std::to_string(serialE), "E:"}, {"", std::to_string(serialE + 1), ""},
+    };
+    for (const auto& c : cases) {
+        selection.sVolumeName = c.volume;
+        selection.sSerNum = c.serial;
+        const bool bySerial = !c.serial.empty();
+        std::string drive;
+        EXPECT_EQ(bySerial ? window.CDSerNumExistsAnyDrive(drive) : window.VolumeNameExistsAnyDrive(drive), !c.found.empty());
+        CdromPtr cdrom;
+        int32_t flags = 0;
+        const bool got = bySerial ? window.GetWMPCDROMByCDSerialNumber(cdrom, flags) : window.GetWMPCDROMByVolumeName(cdrom, flags);
+        EXPECT_EQ(drive + "|" + (got ? cdrom->driveSpecifier() : "") + "|" + std::to_string(flags),
+                  c.found + "|" + c.found + "|" + (got ? "0" : "64"))
+            << c.volume << c.serial;
+    }
+    EXPECT_EQ(asked, 0);
+
+    selection.sSerNum = "12a";  // no number: an error where it is compared, and only there
+    EXPECT_FALSE(window.CDDriveHasSerialNumber(playerDrive(3)));  // G holds nothing to compare
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(window.CDDriveHasSerialNumber(playerDrive(0)));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(fs->lastError().slots[0].number, 13);
+    EXPECT_EQ(fs->lastError().slots[0].procedure, "Function CDDriveHasSerialNumber");
+    std::string drive = "none";
+    EXPECT_FALSE(window.CDSerNumExistsAnyDrive(drive));  // passed over: not found
+    EXPECT_EQ(drive, "none");
+    EXPECT_EQ(asked, 1);
+}
+
+TEST_F(CdIdentificationTest, OnlyDrivesBothSidesKnowTakePart) {
+    audioDisc("D", "three", {75, 75, 75});
+    frmAudioPlayer& window = realHost(false);
+    dataDisc("H", "ONLYHERE");  // known to the drive object made now, not to the player
+    common::CreateFSO();
+    selection.sVolumeName = "ONLYHERE";
+    selection.sSerNum = std::to_string(serialOf("H"));
+    std::string drive = "none";
+    EXPECT_FALSE(window.VolumeNameExistsAnyDrive(drive));
+    EXPECT_FALSE(window.CDSerNumExistsAnyDrive(drive));
+    EXPECT_EQ(drive, "none");
+
+    common::ReleaseFSO();  // without the drive object nothing is found, and nothing is an error
+    selection.sVolumeName = "Audio CD";
+    EXPECT_FALSE(window.VolumeNameExistsAnyDrive(drive));
+    EXPECT_FALSE(window.CDDriveHasVolume(playerDrive(0)));
+    CdromPtr cdrom;
+    int32_t flags = 0;
+    EXPECT_FALSE(window.GetWMPCDROMByVolumeName(cdrom, flags));
+    EXPECT_EQ(flags, 0x0040);
+    EXPECT_EQ(asked, 0);
+}
+
+}  // namespace
+}  // namespace lumo::player::testing

@@ -1,0 +1,124 @@
+#pragma once
+// A player host of its own for each test: a fresh home with its settings,
+// disc images under drive letters, a media library of playlist files, and
+// either the real player or a scripted one.
+
+#include <cstdlib>
+#include <fstream>
+
+#include "automation/codes.h"
+#include "common/shared_fso.h"
+#include "platform/gst/default_player.h"
+#include "platform/simulated/simulated_player.h"
+#include "platform/user_settings.h"
+#include "player/audio_player_host.h"
+#include "tests/failsafe/test_support.h"
+
+namespace lumo::player::testing {
+
+namespace fs = std::filesystem;
+using platform::linux_drives::LinuxDriveService;
+using platform::simulated::Scenario;
+using platform::simulated::SimulatedPlayer;
+
+inline std::shared_ptr<LinuxDriveService> settingsDrives() {
+    return std::make_shared<LinuxDriveService>(std::vector<std::string>{}, nullptr);
+}
+
+class PlayerHostTest : public failsafe::testing::FrameworkTest {
+protected:
+    fs::path home;
+    int asked = 0;  // errors that reached the framework's error entry
+    SimulatedPlayer* simulated = nullptr;
+    automation::ActiveSelection& selection = automation::activeSelection();
+
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        home = folder / "home";
+        fs::create_directories(home / "music");
+        fs::create_directories(home / "lists");
+        ::setenv("HOME", home.c_str(), 1);
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"}) ::unsetenv(name);
+        ::setenv("LUMO_AUDIO_SINK", "fakesink", 1);
+        platform::writeSetting("LUMO Player", "Library", "MusicFolders", (home / "music").string());
+        platform::writeSetting("LUMO Player", "Library", "PlaylistFolders", (home / "lists").string());
+        failsafe::fsOPTION(16, failsafe::Value(path("LUMOAudioErrors.log").string()));
+        failsafe::fsOPTION(23, failsafe::Value::flag(true));
+        fs->setUserActionProvider([this]() -> int16_t { return ++asked, 0; });
+        selection = {};
+        common::setDriveServiceFactory(settingsDrives);
+    }
+    void TearDown() override {
+        unloadAudioPlayer();
+        common::ReleaseFSO();
+        setMediaPlayerFactory({});
+        ::unsetenv("LUMO_AUDIO_SINK");
+        FrameworkTest::TearDown();
+    }
+
+    // The player users run, over the drives of the settings as they are now.
+    frmAudioPlayer& realHost(bool withDriveObject = true) {
+        setMediaPlayerFactory([] { return platform::createMediaPlayer(settingsDrives()); });
+        if (withDriveObject) common::CreateFSO();
+        return AudioPlayer();
+    }
+    frmAudioPlayer& scriptedHost(Scenario scenario) {
+        setMediaPlayerFactory([this, scenario] {
+            auto player = std::make_unique<SimulatedPlayer>(scenario);
+            simulated = player.get();
+            return player;
+        });
+        common::CreateFSO();
+        return AudioPlayer();
+    }
+
+    // An audio disc of silent tracks (lengths in sectors) in drive `letter`.
+    void audioDisc(const std::string& letter, const std::string& name, std::vector<int> sectors) {
+        std::ofstream cue(home / (name + ".cue"));
+        cue << "FILE \"" << name << ".bin\" BINARY\n";
+        int start = 0;
+        for (size_t t = 0; t < sectors.size(); start += sectors[t++])
+            cue << "TRACK " << t + 1 << " AUDIO\nINDEX 01 " << start / 4500 << ":" << start / 75 % 60 << ":" << start % 75 << "\n";
+        std::ofstream(home / (name + ".bin")) << std::string(static_cast<size_t>(start) * 2352, '\0');
+        platform::writeSetting("LUMO Player", "Drives", letter, (home / (name + ".cue")).string());
+    }
+    // A data disc whose descriptor checksum (its serial number) is negative.
+    void dataDisc(const std::string& letter, const std::string& volume) {
+        std::string image(18 * 2048, '\0');
+        char* pvd = image.data() + 16 * 2048;
+        std::string("\1CD001\1").copy(pvd, 7);
+        (volume + std::string(32 - volume.size(), ' ')).copy(pvd + 40, 32);
+        unsigned sum = 0;
+        for (int i = 0; i < 2048; i += 4) sum += static_cast<unsigned char>(pvd[i]);
+        pvd[2044] = static_cast<char>(0xF0 - sum);
+        std::string("\377CD001\1").copy(pvd + 2048, 7);
+        std::ofstream(home / (volume + ".iso"), std::ios::binary) << image;
+        platform::writeSetting("LUMO Player", "Drives", letter, (home / (volume + ".iso")).string());
+    }
+    // D and E hold audio discs (both "Audio CD"), F a data disc, G nothing.
+    frmAudioPlayer& fourDrives() {
+        audioDisc("D", "three", {75, 75, 75});
+        audioDisc("E", "two", {150, 100});
+        dataDisc("F", "BACKUP");
+        platform::writeSetting("LUMO Player", "Drives", "G", "");
+        return realHost();
+    }
+    int32_t serialOf(const std::string& letter) {
+        for (const platform::DrivePtr& drive : common::sharedFSO()->drives())
+            if (drive->driveLetter() == letter) return drive->serialNumber();
+        return 0;
+    }
+
+    // Half a second of silence, and a playlist file of such tracks.
+    void playlistFile(const fs::path& file, const std::vector<std::string>& tracks) {
+        static const std::string header("RIFF\x24\x1f\0\0WAVEfmt \x10\0\0\0\1\0\1\0\x40\x1f\0\0\x80\x3e\0\0\2\0\x10\0data\0\x1f\0\0", 44);
+        fs::create_directories(file.parent_path());
+        std::ofstream list(file);
+        for (const std::string& track : tracks) {
+            std::ofstream(home / "music" / track, std::ios::binary) << header << std::string(0x1f00, '\0');
+            list << (home / "music" / track).string() << "\n";
+        }
+    }
+};
+
+}  // namespace lumo::player::testing
