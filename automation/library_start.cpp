@@ -16,8 +16,10 @@ void Main() {
     common::installErrorLog();
     dialogs::installWindowedUserInterface();
     // Reaching the player makes the host; its player never shows error
-    // dialogs of its own: errors come through its error queue.
-    player::AudioPlayer().WMPlayer().settings().setEnableErrorDialogs(false);
+    // dialogs of its own (errors come through its error queue). Then the
+    // host loads.
+    player::audioPlayerWindow().WMPlayer().settings().setEnableErrorDialogs(false);
+    player::AudioPlayer();
 }
 
 std::string installFolder() { return platform::readSetting("LUMO Player", "Settings", "INSTALLDIR").value_or(""); }
