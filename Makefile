@@ -51,7 +51,7 @@ bench: build
 	if [ $$found -eq 0 ]; then echo "no benchmarks built (add bench/<name>_bench.cpp)"; fi
 
 demo: build
-	@echo "make demo: the demo arrives with the automation server; for now this only builds the project."
+	bash scripts/demo
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR)

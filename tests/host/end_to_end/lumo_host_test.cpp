@@ -1,0 +1,201 @@
+// lumo-host as a user runs it: the built program in a fresh process with a
+// private home, registering the built library, creating the object by its
+// ProgID and playing generated files into a fake sink.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Finished {
+    int status = -1;  // exit status; -1 when killed or not started
+    std::vector<std::string> out;
+    std::string errors;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Runs a program with `environment`, standard input from `input` and its
+// output in files under `folder`. A program still running after two minutes
+// is hung: it is killed so that the test fails instead of blocking.
+Finished runProgram(const std::vector<std::string>& command, const std::vector<std::string>& environment,
+                    const fs::path& input, const fs::path& folder) {
+    const fs::path outFile = folder / "stdout.txt", errFile = folder / "stderr.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());  // nothing lands in the caller's folder
+    std::vector<char*> argv, envp;
+    for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    Finished finished;
+    if (spawned != 0) return finished;
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            ADD_FAILURE() << command[0] << " hung and was killed";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (WIFEXITED(status)) finished.status = WEXITSTATUS(status);
+    finished.out = linesOf(readFile(outFile));
+    finished.errors = readFile(errFile);
+    return finished;
+}
+
+class LumoHostProcess : public ::testing::Test {
+protected:
+    fs::path root = fs::temp_directory_path() / ("lumo-host-e2e-" + std::to_string(::getpid()));
+    fs::path music = root / "music", playlists = root / "playlists";
+    std::vector<std::string> environment;
+
+    void SetUp() override {
+        fs::remove_all(root);
+        for (const char* folder : {"home", "config/lumo", "data", "cache", "music", "playlists"})
+            fs::create_directories(root / folder);
+        // The caller's environment without anything that would reach the
+        // user's own settings, registration or display.
+        for (char** entry = environ; *entry; ++entry) {
+            const std::string variable = *entry;
+            const std::string name = variable.substr(0, variable.find('='));
+            if (name == "HOME" || name.starts_with("XDG_") || name.starts_with("LUMO_") || name == "DISPLAY" ||
+                name == "WAYLAND_DISPLAY")
+                continue;
+            environment.push_back(variable);
+        }
+        for (const auto& [name, folder] : {std::pair{"HOME", "home"}, {"XDG_CONFIG_HOME", "config"},
+                                           {"XDG_DATA_HOME", "data"}, {"XDG_CACHE_HOME", "cache"}})
+            environment.push_back(std::string(name) + "=" + (root / folder).string());
+        environment.push_back("LUMO_AUDIO_SINK=fakesink sync=true");
+        std::ofstream(root / "config/lumo/LUMO Player.ini")
+            << "[Library]\nMusicFolders=" << music.string() << "\nPlaylistFolders=" << playlists.string()
+            << "\n\n[Settings]\nINSTALLDIR=" << root.string() << "\n";
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    void makeTone(const std::string& name, int frequency) {
+        const std::vector<std::string> command = {
+            "gst-launch-1.0", "-q", "audiotestsrc", "num-buffers=86", "freq=" + std::to_string(frequency), "!",
+            "audio/x-raw,rate=44100,channels=2", "!", "wavenc", "!", "filesink", "location=" + (music / name).string()};
+        const Finished made = runProgram(command, environment, "/dev/null", root);
+        ASSERT_EQ(made.status, 0) << "gst-launch-1.0 (gstreamer1.0-tools) made no " << name << ": " << made.errors;
+    }
+
+    Finished host(const std::vector<std::string>& arguments, const std::string& script) {
+        std::ofstream(root / "script.lumo") << script;
+        std::vector<std::string> command = {LUMO_HOST_EXECUTABLE};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return runProgram(command, environment, root / "script.lumo", root);
+    }
+};
+
+std::string dump(const Finished& run) {
+    std::string text = "exit " + std::to_string(run.status) + "\n";
+    for (const std::string& line : run.out) text += line + "\n";
+    return text + run.errors;
+}
+
+TEST_F(LumoHostProcess, RegistersCreatesPlaysTerminatesAndPlaysAgain) {
+    makeTone("low.wav", 330);
+    makeTone("high.wav", 660);
+    std::ofstream(playlists / "e2e mix.m3u") << "#EXTM3U\n" << (music / "low.wav").string() << "\n"
+                                             << (music / "high.wav").string() << "\n";
+    const std::string activate = R"(InitialisePL "" 0 "e2e mix" 0 "" "" "" 2 0 "" 0)";
+    const Finished run = host({}, ":register\nVersion\nVolume = 30\nVolume\nIncVolUp\nVolume\n" + activate +
+                                      "\nGetCurrentPlaylist\nDoPlay\n:wait Playstate=3 10000\nDoTerminate\n" +
+                                      activate + "\nDoPlay\n:wait Playstate=3 10000\nDoStop\n" +
+                                      "Nope\nInitializeVolBal 1\nVolume = 40\nVolume = loud\nVolume\nVersion = 3\n");
+    ASSERT_EQ(run.status, 0) << dump(run);
+    ASSERT_EQ(run.out.size(), 21u) << dump(run);
+
+    const fs::path library = fs::path(LUMO_HOST_EXECUTABLE).parent_path().parent_path() / "lib/libLUMOAudioPlayer.so";
+    EXPECT_EQ(run.out[0], R"({"register": ")" + library.lexically_normal().string() + R"(", "ok": true})");
+    EXPECT_TRUE(std::regex_match(run.out[1], std::regex(R"(\{"call": "Version", "result": "\d+\.\d\d\.\d{4}", "byref": \{\}\})")))
+        << run.out[1];
+    const std::vector<std::string> volumes = {
+        R"({"call": "Volume", "result": null, "byref": {}})", R"({"call": "Volume", "result": 30, "byref": {}})",
+        R"({"call": "IncVolUp", "result": null, "byref": {}})", R"({"call": "Volume", "result": 35, "byref": {}})"};
+    for (size_t i = 0; i < volumes.size(); ++i) EXPECT_EQ(run.out[2 + i], volumes[i]);
+    const std::string activated =
+        R"({"call": "InitialisePL", "result": true, "byref": {"sPromptedDrive": "", "nPlayListType": 0, )"
+        R"("sPlayList": "e2e mix", "nHowToIDCD": 0, "sDriveLetter": "", "sSerNum": "", "sVolumeName": "", )"
+        R"("nShuffleMode": 2, "cCDROMs": 0, "sWMPError": "", "nPLError": 0}})";
+    EXPECT_EQ(run.out[6], activated);
+    EXPECT_EQ(run.out[7], R"({"call": "GetCurrentPlaylist", "result": "e2e mix", "byref": {}})");
+    EXPECT_EQ(run.out[8], R"({"call": "DoPlay", "result": null, "byref": {}})");
+    EXPECT_TRUE(run.out[9].starts_with(R"({"wait": "Playstate=3", "ok": true, "after_ms": )")) << run.out[9];
+    EXPECT_EQ(run.out[10], R"({"call": "DoTerminate", "result": null, "byref": {}})");
+    // After DoTerminate the next call loads the player host again.
+    EXPECT_EQ(run.out[11], activated);
+    EXPECT_TRUE(run.out[13].starts_with(R"({"wait": "Playstate=3", "ok": true, "after_ms": )")) << run.out[13];
+    EXPECT_EQ(run.out[12], R"({"call": "DoPlay", "result": null, "byref": {}})");
+    EXPECT_EQ(run.out[14], R"({"call": "DoStop", "result": null, "byref": {}})");
+
+    // Dispatch errors are records; the script went on to its end.
+    EXPECT_EQ(run.out[15], R"({"call": "Nope", "error": {"hresult": "0x80020006", "description": "unknown name 'Nope'"}})");
+    EXPECT_TRUE(run.out[16].starts_with(R"({"call": "InitializeVolBal", "error": {"hresult": "0x8002000E", )"))
+        << run.out[16];
+    EXPECT_EQ(run.out[17], R"({"call": "Volume", "result": null, "byref": {}})");
+    EXPECT_TRUE(run.out[18].starts_with(R"({"call": "Volume", "error": {"hresult": "0x80020005", )")) << run.out[18];
+    EXPECT_TRUE(run.out[18].ends_with(R"("argument": "Volume"}})")) << run.out[18];
+    EXPECT_EQ(run.out[19], R"({"call": "Volume", "result": 40, "byref": {}})") << "a refused value changes nothing";
+    EXPECT_EQ(run.out[20], R"({"call": "Version", "error": {"hresult": "0x80020003", "description": "Version cannot be assigned"}})");
+}
+
+TEST_F(LumoHostProcess, WithoutARegistrationTheObjectCannotBeCreated) {
+    const Finished unregistered = host({"-e", "Version"}, "");
+    EXPECT_EQ(unregistered.status, 2) << dump(unregistered);
+    EXPECT_TRUE(unregistered.out.empty()) << dump(unregistered);
+    EXPECT_NE(unregistered.errors.find("lumo-host: -e 1: cannot create LUMOAudioPlayer.cLUMOAudio: "),
+              std::string::npos)
+        << unregistered.errors;
+    EXPECT_NE(unregistered.errors.find("(0x80040154)"), std::string::npos) << unregistered.errors;
+
+    const Finished removed = host({}, ":register\n:unregister\nVersion\n");
+    EXPECT_EQ(removed.status, 2) << dump(removed);
+    ASSERT_EQ(removed.out.size(), 2u) << dump(removed);
+    EXPECT_TRUE(removed.out[0].ends_with(R"(, "ok": true})")) << removed.out[0];
+    EXPECT_TRUE(removed.out[1].starts_with(R"({"unregister": ")")) << removed.out[1];
+    EXPECT_TRUE(removed.out[1].ends_with(R"(, "ok": true})")) << removed.out[1];
+    EXPECT_NE(removed.errors.find("lumo-host: stdin:3: cannot create"), std::string::npos) << removed.errors;
+}
+
+}  // namespace
