@@ -1,7 +1,9 @@
 #include "automation/library_start.h"
 
+#include "automation/selection_dialog.h"
 #include "common/message_boxes.h"
 #include "dialogs/qt_user_interface.h"
+#include "dialogs/sel_playlist_dialog.h"
 #include "failsafe/failsafe.h"
 #include "player/audio_player_host.h"
 #include "platform/user_settings.h"
@@ -15,6 +17,8 @@ void Main() {
     failsafe::fsSTART();
     common::installErrorLog();
     dialogs::installWindowedUserInterface();
+    // The dialog decides at each showing whether there is a display for it.
+    setSelectionDialog(dialogs::showSelectionWindow);
     // Reaching the player makes the host; its player never shows error
     // dialogs of its own (errors come through its error queue). Then the
     // host loads.

@@ -11,16 +11,9 @@
 #include <vector>
 
 #include "dialogs/twips.h"
+#include "dialogs/unload_mode.h"
 
 namespace lumo::dialogs {
-
-// Why the window is being closed, with the classic numbers.
-enum class UnloadMode : int32_t {
-    ControlMenu = 0,     // the close box or the system menu: the user
-    FromCode = 1,
-    SystemShutdown = 2,
-    TaskManager = 3,
-};
 
 struct ListPlacement {
     int32_t top = 0, height = 0;  // twips

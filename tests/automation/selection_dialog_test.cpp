@@ -1,0 +1,71 @@
+// SelectPlaylists through Invoke, as a scripting host calls it: without a
+// display the dialog answers as closed; with one, the user's choice in the
+// real window comes back in the eight by-reference arguments.
+#include <QApplication>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "automation/selection_dialog.h"
+#include "dialogs/sel_playlist_dialog.h"
+#include "tests/automation/automation_fixture.h"
+#include "tests/failsafe/test_support.h"
+
+namespace lumo::automation::testing {
+namespace {
+
+class SelectPlaylists : public AutomationTest {
+protected:
+    std::shared_ptr<failsafe::testing::ScriptedUserInterface> ui =
+        std::make_shared<failsafe::testing::ScriptedUserInterface>();
+
+    void SetUp() override {
+        AutomationTest::SetUp();
+        platform::simulated::ItemScript item;
+        item.name = "one";
+        scenario.playlists = {{"Jazz", false, {item}}, {"Evening", true, {item}}};
+    }
+    void TearDown() override {
+        // The rest of this process runs without a display again.
+        dialogs::releaseSelectionWindow();
+        delete QCoreApplication::instance();
+        failsafe::framework().setUserInterface(std::make_shared<failsafe::HeadlessUserInterface>());
+        AutomationTest::TearDown();
+    }
+    // The eight arguments after the call, as the host sees them.
+    std::vector<Variant> call() {
+        std::vector<Variant> args{Variant(5),  Variant("in"), Variant(5), Variant("in"),
+                                  Variant("in"), Variant("in"), Variant(5), Variant::boolean(true)};
+        EXPECT_EQ(invoke("SelectPlaylists", dispatch::Method, args), hr::S_OK);
+        return args;
+    }
+};
+
+TEST_F(SelectPlaylists, HandsBackTheDialogsEightValuesWithOrWithoutADisplay) {
+    create();
+    failsafe::framework().setUserInterface(ui);
+    const std::vector<Variant> closed = call();
+    EXPECT_EQ(closed, (std::vector<Variant>{Variant(-1), Variant(""), Variant(0), Variant(""), Variant(""),
+                                            Variant(""), Variant(1), Variant::boolean(true)}));
+    EXPECT_NE(errorLog().find("frmSelPlaylist.Show"), std::string::npos);
+
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTimer::singleShot(0, [] {
+        auto* window = qobject_cast<dialogs::SelPlaylistDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(window) << "the dialog is not open";
+        window->findChild<QTabBar*>()->setCurrentIndex(dialogs::frmSelPlaylist::tabAuto);
+        auto* list = window->findChild<QTreeWidget*>("lvAuto");
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+        list->setCurrentItem(list->topLevelItem(0));
+        window->findChild<QPushButton*>("cmdOK")->click();
+    });
+    ui->answers = {failsafe::box::Yes};
+    const std::vector<Variant> chosen = call();
+    EXPECT_EQ(ui->boxes.back().text, "Use playlist 'Evening' ?");
+    EXPECT_EQ(chosen, (std::vector<Variant>{Variant(1), Variant("Evening"), Variant(0), Variant(""), Variant(""),
+                                            Variant(""), Variant(1), Variant::boolean(false)}));
+}
+
+}  // namespace
+}  // namespace lumo::automation::testing
