@@ -36,6 +36,18 @@ public:
     std::string GetInterfaceName() override { return "_cLUMOAudio"; }
 };
 
+// Says what the member cannot do, by its name when it has one.
+std::string whyNot(DISPID member, uint16_t flags) {
+    for (const Operation& operation : operations()) {
+        if (operation.desc.id != member) continue;
+        const char* asked = (flags & (dispatch::PropertyPut | dispatch::PropertyPutRef)) ? "assigned"
+                            : (flags & dispatch::Method)                                  ? "called"
+                                                                                          : "read";
+        return operation.desc.name + " cannot be " + asked;
+    }
+    return "no member has the dispatch id " + std::to_string(member);
+}
+
 }  // namespace
 
 using failsafe::Procedure;
@@ -111,7 +123,7 @@ HRESULT cLUMOAudio::Invoke(DISPID member, uint16_t flags, std::span<Variant> arg
                            ExcepInfo* error) {
     const Operation* operation = findOperation(member, flags);
     if (!operation) {
-        if (error) error->description = "no member with dispatch id " + std::to_string(member) + " for this kind of call";
+        if (error) error->description = whyNot(member, flags);
         return hr::DISP_E_MEMBERNOTFOUND;
     }
     if (result) *result = Variant();

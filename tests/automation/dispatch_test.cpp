@@ -80,7 +80,13 @@ TEST_F(Dispatch, NamesResolveWithoutRegardToCase) {
     EXPECT_EQ(ids[1], *dispatchIdOf("DoPlay"));
     EXPECT_EQ(ids[2], -1);
     std::vector<Variant> none;
-    EXPECT_EQ(audio->Invoke(999, dispatch::Method, none, nullptr, nullptr), hr::DISP_E_MEMBERNOTFOUND);
+    ExcepInfo error;
+    EXPECT_EQ(audio->Invoke(999, dispatch::Method, none, nullptr, &error), hr::DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(error.description, "no member has the dispatch id 999");
+    std::vector<Variant> value{Variant("2.0")};
+    EXPECT_EQ(audio->Invoke(*dispatchIdOf("Version"), dispatch::PropertyPut, value, nullptr, &error),
+              hr::DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(error.description, "Version cannot be assigned");
 
     uint32_t count = 0;
     ITypeInfo* info = nullptr;
