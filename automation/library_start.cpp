@@ -1,5 +1,6 @@
 #include "automation/library_start.h"
 
+#include "automation/error_window_setup.h"
 #include "automation/selection_dialog.h"
 #include "common/message_boxes.h"
 #include "dialogs/qt_user_interface.h"
@@ -17,6 +18,7 @@ void Main() {
     failsafe::fsSTART();
     common::installErrorLog();
     dialogs::installWindowedUserInterface();
+    installErrorWindow();
     // The dialog decides at each showing whether there is a display for it.
     setSelectionDialog(dialogs::showSelectionWindow);
     // Reaching the player makes the host; its player never shows error

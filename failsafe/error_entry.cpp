@@ -4,7 +4,7 @@
 
 #include "failsafe/categories.h"
 #include "failsafe/framework.h"
-#include "failsafe/system_state.h"
+#include "failsafe/system_report.h"
 
 namespace lumo::failsafe {
 namespace {
@@ -58,7 +58,9 @@ std::optional<int16_t> Framework::interceptError(std::string_view module, std::s
              " : Line " + std::to_string(first.line) + " : " + first.description + "\r\n");
     });
     guarded("fsERROR()", [&] { copyCallTree(); });
-    guarded("fsERROR()", [&] { error_.systemReport = buildSystemReport_ ? buildSystemReport_() : basicSystemState(); });
+    guarded("fsERROR()", [&] {
+        error_.systemReport = buildSystemReport_ ? buildSystemReport_() : systemReport(processSystemFacts(), program_);
+    });
     std::optional<int16_t> result;
     guarded("fsERROR()", [&] { result = askWhatToDo(); });
     // The mail and defect reports to the configured addresses come with the

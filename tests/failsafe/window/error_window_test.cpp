@@ -1,0 +1,167 @@
+// The error window's wiring on Qt's offscreen platform: the answers, the
+// hover texts, the pages, Save..., printing and the facts of the display.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "failsafe/system_report.h"
+#include "failsafe/window/page_printer.h"
+#include "failsafe/window/qt_error_window.h"
+#include "tests/failsafe/test_support.h"
+
+namespace lumo::failsafe::window {
+namespace {
+
+// Every window of this suite opens on Qt's offscreen platform, whatever
+// display the developer's session has; set before the application is made.
+[[maybe_unused]] const bool offscreenPlatform = qputenv("QT_QPA_PLATFORM", "offscreen");
+
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "failsafe_window_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+}
+
+QWidget* shownErrorWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == "frmFAILSAFE" && widget->isVisible()) return widget;
+    return nullptr;
+}
+
+// Runs `act` on the error window once it is shown; the window's own event
+// loop runs the timer.
+void whenShown(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, [act = std::move(act)] {
+        QWidget* window = shownErrorWindow();
+        ASSERT_NE(window, nullptr);
+        act(window);
+    });
+}
+
+void click(QWidget* window, const char* button) { window->findChild<QPushButton*>(button)->click(); }
+
+class ErrorWindowTest : public failsafe::testing::FrameworkTest {
+protected:
+    void SetUp() override {
+        ensureApplication();
+        FrameworkTest::SetUp();
+    }
+    void TearDown() override {
+        setProcessSystemFacts(nullptr);
+        FrameworkTest::TearDown();
+    }
+    void raiseInProcedure() {
+        fsPUSH("cLUMOAudio", "Function GetCurrentPlaylist", "");
+        Err().set(RuntimeError(error::ObjectNotSet, {}, "LUMOAudioPlayer"), 29);
+    }
+};
+
+TEST_F(ErrorWindowTest, BreakToAnswersFiveThroughTheErrorEntry) {
+    installQtErrorWindow({});
+    bool openWhileShown = false;
+    whenShown([&](QWidget* window) {
+        openWhileShown = fs->errorWindowOpen();
+        EXPECT_EQ(window->windowTitle(), "Program Error Intercepted");
+        click(window, "nsCtrlMore");
+        EXPECT_FALSE(fs->errorWindowOpen());  // cleared before the window closes
+    });
+    raiseInProcedure();
+    EXPECT_EQ(fsERROR("cLUMOAudio", "Function GetCurrentPlaylist"), 5);
+    EXPECT_TRUE(openWhileShown);
+    EXPECT_EQ(shownErrorWindow(), nullptr);
+    // The installed facts know the display.
+    EXPECT_NE(fs->lastError().systemReport.find("\r\n   Number of Monitors..1\r\n"), std::string::npos);
+    EXPECT_EQ(fs->lastError().systemReport.find("\r\n   Screen size..............\r\n"), std::string::npos);
+}
+
+TEST_F(ErrorWindowTest, ContinueAndTheCloseBoxAnswerZero) {
+    QtErrorWindow window({});
+    InterceptedError error;
+    error.slots[0].description = "Division by zero";
+    whenShown([](QWidget* shown) {
+        shown->findChild<QPlainTextEdit*>("Text1")->setPlainText("Pressed Next\ntwice");
+        click(shown, "nsCtrlContinue");
+    });
+    EXPECT_EQ(window.show(error), 0);
+    EXPECT_EQ(error.userText, "Pressed Next\r\ntwice");
+
+    error.action = 5;
+    whenShown([](QWidget* shown) { shown->close(); });
+    EXPECT_EQ(window.show(error), 0);
+    EXPECT_EQ(error.userText, "Type in what you were doing here.");
+}
+
+TEST_F(ErrorWindowTest, HoverPagesAndSave) {
+    int copies = 0;
+    QtErrorWindow window([&](ErrorWindowState& state) {
+        ++copies;
+        state.setStatus("copied");
+    });
+    InterceptedError error;
+    error.systemReport = "Application running on computer studio\r\n";
+    ui->answers = {box::No};
+    whenShown([](QWidget* shown) {
+        auto* status = shown->findChild<QLabel*>("lblStatus");
+        EXPECT_EQ(status->text(), "Press 'Continue' to acknowledge this error and continue.");
+        QEnterEvent enter{QPointF(), QPointF(), QPointF()};
+        QApplication::sendEvent(shown->findChild<QWidget*>("nsCtrlLabel4"), &enter);
+        EXPECT_EQ(status->text(), "The line number where the error happened");
+
+        auto* pages = shown->findChild<QComboBox*>("Combo1");
+        ASSERT_EQ(pages->count(), 4);
+        Q_EMIT pages->activated(ErrorWindowState::SystemInformation);
+        EXPECT_EQ(shown->findChild<QStackedWidget*>()->currentIndex(), ErrorWindowState::SystemInformation);
+        EXPECT_EQ(shown->findChild<QPlainTextEdit*>("txtSystemInformation")->toPlainText(),
+                  "Application running on computer studio\n");
+
+        click(shown, "fsPrint");
+        EXPECT_EQ(status->text(), "copied");
+        click(shown, "nsCtrlContinue");
+    });
+    EXPECT_EQ(window.show(error), 0);
+    EXPECT_EQ(copies, 1);
+    ASSERT_EQ(ui->boxes.size(), 1u);
+    EXPECT_EQ(ui->boxes[0].title, "Save Error Information");
+}
+
+TEST_F(ErrorWindowTest, PagesPrintAndAFailingPrinterSaysSo) {
+    std::vector<std::string> lines(150, "Application running on computer studio");
+    lines.push_back(std::string(3000, 'w'));  // wraps over several lines
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(path("page.pdf").string()));
+    ASSERT_TRUE(printLines(printer, lines));
+    const std::string pdf = failsafe::testing::readFile(path("page.pdf"));
+    EXPECT_TRUE(pdf.starts_with("%PDF"));
+    size_t pages = 0;
+    for (size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1)) ++pages;
+    EXPECT_GE(pages, 2u);
+
+    QPrinter broken;
+    broken.setOutputFormat(QPrinter::PdfFormat);
+    broken.setOutputFileName(QString::fromStdString(path("missing/folder/page.pdf").string()));
+    EXPECT_FALSE(printLines(broken, lines));
+}
+
+TEST_F(ErrorWindowTest, TheClipboardTakesTheText) {
+    QtErrorWindowDevices devices;
+    EXPECT_TRUE(devices.putOnClipboard("FAILSAFE ERROR COPIED TO CLIPBOARD AT: now\r\n"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "FAILSAFE ERROR COPIED TO CLIPBOARD AT: now\r\n");
+    EXPECT_FALSE(devices.openHelp(path("no-such-help.html"), 0));
+}
+
+}  // namespace
+}  // namespace lumo::failsafe::window
