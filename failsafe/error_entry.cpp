@@ -63,8 +63,8 @@ std::optional<int16_t> Framework::interceptError(std::string_view module, std::s
     });
     std::optional<int16_t> result;
     guarded("fsERROR()", [&] { result = askWhatToDo(); });
-    // The mail and defect reports to the configured addresses come with the
-    // error window; until then the log file holds the whole report.
+    if (!settings_.defectAddress.empty()) defectReport();
+    if (!settings_.mailAddress.empty()) mailReport();
     if (settings_.writeToDisk) logErrorReport();
     setErrorWindowOpen(false);
     Err().clear();

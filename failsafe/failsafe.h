@@ -30,5 +30,7 @@ inline std::optional<int16_t> fsERROR(std::string_view module, std::string_view 
 }
 inline int16_t fsUSERACTION() { return framework().userAction(); }
 inline void fsLOGERROR() { framework().logErrorReport(); }
+inline void fsMAILREPORT() { framework().mailReport(); }
+inline void fsDEFECTREPORT() { framework().defectReport(); }
 
 }  // namespace lumo::failsafe

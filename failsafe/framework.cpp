@@ -31,6 +31,8 @@ void Framework::setSystemReportBuilder(std::function<std::string()> builder) { b
 void Framework::setErrorWindow(std::shared_ptr<ErrorWindow> window) { errorWindow_ = std::move(window); }
 void Framework::setUserActionProvider(std::function<int16_t()> provider) { userActionProvider_ = std::move(provider); }
 void Framework::setErrorLogHandler(ErrorLogHandler handler) { errorLogHandler_ = std::move(handler); }
+void Framework::setMailSender(MailSender sender) { sendMail_ = std::move(sender); }
+void Framework::setDefectFactsProvider(DefectFactsProvider provider) { defectFacts_ = std::move(provider); }
 
 std::filesystem::path Framework::optionsFile() const { return program_.folder / "FSCLIENT.INI"; }
 

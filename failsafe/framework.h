@@ -16,6 +16,8 @@
 
 #include "failsafe/circular_log.h"
 #include "failsafe/intercepted_error.h"
+#include "failsafe/mail_delivery.h"
+#include "failsafe/mail_reports.h"
 #include "failsafe/monitor.h"
 #include "failsafe/runtime_error.h"
 #include "failsafe/services.h"
@@ -48,6 +50,8 @@ public:
     void setErrorWindow(std::shared_ptr<ErrorWindow> window);
     void setUserActionProvider(std::function<int16_t()> provider);
     void setErrorLogHandler(ErrorLogHandler handler);
+    void setMailSender(MailSender sender);
+    void setDefectFactsProvider(DefectFactsProvider provider);
 
     // The trace. The texts are kept by reference until the matching pop: pass
     // texts that live that long (the procedure mechanism passes literals).
@@ -71,6 +75,10 @@ public:
     std::optional<int16_t> interceptError(std::string_view module, std::string_view procedure);
     int16_t userAction();
     void logErrorReport();
+    // The reports by mail to the configured addresses; failures are logged
+    // and otherwise ignored.
+    void mailReport();
+    void defectReport();
     // The third way of handling an error: noted through the error log handler.
     void logCaughtError(std::string_view location, int32_t line, int32_t number, std::string_view description);
     // Reports a failure inside the framework itself and lets the caller go on.
@@ -139,6 +147,7 @@ private:
     void copyCallTree();
     std::optional<int16_t> askWhatToDo();
     void refuseCircularLog(std::string_view why, int32_t number);
+    void sendReportMail(const MailMessage& message);
     template <typename Step>
     void guarded(std::string_view operation, Step&& step,
                  std::source_location where = std::source_location::current()) noexcept;
@@ -151,6 +160,8 @@ private:
     std::shared_ptr<ErrorWindow> errorWindow_;
     std::function<int16_t()> userActionProvider_;
     ErrorLogHandler errorLogHandler_;
+    MailSender sendMail_;
+    DefectFactsProvider defectFacts_;
 
     Settings settings_;
     bool slowPath_ = true;

@@ -1,0 +1,219 @@
+#include <sys/stat.h>
+
+#include <atomic>
+#include <condition_variable>
+
+#include "failsafe/local_socket.h"
+#include "failsafe/monitor_link.h"
+#include "failsafe/monitor_server.h"
+#include "test_monitor.h"
+#include "test_support.h"
+
+namespace lumo::failsafe::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// The monitor program's server on a thread of its own; the test hands it
+// commands as a user types them.
+class ServedMonitor {
+public:
+    explicit ServedMonitor(const fs::path& socket) {
+        MonitorEvents events;
+        events.record = [this](uint32_t, std::string_view record) { note(records_, record); };
+        events.status = [this](std::string_view line) { note(statuses_, line); };
+        std::string whyNot;
+        server_ = MonitorServer::listen(socket, events, whyNot);
+        if (!server_) throw std::runtime_error(whyNot);
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                server_->serve(10ms);
+                std::vector<std::function<void(MonitorServer&)>> commands;
+                {
+                    std::lock_guard lock(mutex_);
+                    commands.swap(commands_);
+                }
+                for (auto& command : commands) command(*server_);
+            }
+        });
+    }
+    ~ServedMonitor() {
+        stop_ = true;
+        thread_.join();
+    }
+    void post(std::function<void(MonitorServer&)> command) {
+        std::lock_guard lock(mutex_);
+        commands_.push_back(std::move(command));
+    }
+    // Runs a command on the server's thread and waits for it (bounded).
+    void run(std::function<void(MonitorServer&)> command) {
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        post([command, done](MonitorServer& server) {
+            command(server);
+            *done = true;
+        });
+        waitFor([&] { return done->load(); });
+    }
+    void waitFor(const std::function<bool()>& condition) {
+        for (int round = 0; round < 2000 && !condition(); ++round) std::this_thread::sleep_for(5ms);
+    }
+    std::vector<std::string> records() { return copy(records_); }
+    std::vector<std::string> statuses() { return copy(statuses_); }
+    bool said(std::string_view text) {
+        for (const std::string& line : statuses())
+            if (line.find(text) != std::string::npos) return true;
+        return false;
+    }
+
+private:
+    void note(std::vector<std::string>& list, std::string_view line) {
+        std::lock_guard lock(mutex_);
+        list.emplace_back(line);
+    }
+    std::vector<std::string> copy(const std::vector<std::string>& list) {
+        std::lock_guard lock(mutex_);
+        return list;
+    }
+
+    std::unique_ptr<MonitorServer> server_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<std::function<void(MonitorServer&)>> commands_;
+    std::vector<std::string> records_, statuses_;
+};
+
+// A program speaking the protocol by hand.
+class RawProgram {
+public:
+    explicit RawProgram(const fs::path& socket) : fd_(connectToOwnSocket(socket)) {}
+    ~RawProgram() { close(); }
+    std::optional<int32_t> ask(const std::string& frame) {
+        const Deadline deadline = deadlineIn(10s);
+        if (!sendAllBefore(fd_, frame, deadline)) return std::nullopt;
+        const auto answer = readFrameBefore(fd_, reader_, deadline);
+        return answer ? wire::decodeAnswer(answer->payload) : std::nullopt;
+    }
+    void send(const std::string& bytes) { sendAllBefore(fd_, bytes, deadlineIn(10s)); }
+    void close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+    wire::FrameReader reader_;
+};
+
+class MonitorServerTest : public FrameworkTest {
+protected:
+    fs::path socket() const { return path("m.sock"); }
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        fs->setMonitorFinder(socketMonitorFinder({socket(), 10s}));  // a safety limit
+    }
+};
+
+TEST_F(MonitorServerTest, ShowsTheRecordsAndPausesTheProgramUntilResumed) {
+    ServedMonitor monitor(socket());
+    fsPUSH("modMain", "Sub Main", "");
+    monitor.run([](MonitorServer& server) { server.pause(); });
+    int rounds = 0;
+    ui->onEvents = [&] {
+        EXPECT_EQ(ui->windowStates, std::vector<bool>{false});
+        if (++rounds == 2) monitor.post([](MonitorServer& server) { server.resume(); });
+    };
+    fsPUSH("modMain", "Sub CreateFSO", "");  // returns once resumed
+    EXPECT_GE(rounds, 2);
+    EXPECT_EQ(ui->windowStates, (std::vector<bool>{false, true}));
+    fsPOP("modMain", "Sub CreateFSO", "");
+    fsPOP("modMain", "Sub Main", "");
+    EXPECT_EQ(ui->windowStates.size(), 2u);  // resumed: no further pause
+    const std::vector<std::string> records = monitor.records();
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[2], "[LUMOAudioPlayer] [00002] [00000.0000] ->\tmodMain : Sub CreateFSO\r\n");
+    EXPECT_TRUE(monitor.said(" connected"));
+    EXPECT_TRUE(monitor.said(" paused at [LUMOAudioPlayer] [00002] [00000.0000] ->\tmodMain : Sub CreateFSO"));
+    EXPECT_TRUE(monitor.said(" goes on"));
+}
+
+TEST_F(MonitorServerTest, StepLetsTheProgramOnToItsNextRecordOnly) {
+    ServedMonitor monitor(socket());
+    fsPUSH("modMain", "Sub Main", "");
+    monitor.run([](MonitorServer& server) { server.pause(); });
+    size_t handled = 0;
+    ui->onEvents = [&] {
+        // Within the first pause: step; within the second: resume.
+        const size_t pause = (ui->windowStates.size() + 1) / 2;
+        if (pause == handled) return;
+        handled = pause;
+        monitor.post([pause](MonitorServer& server) { pause == 1 ? server.step() : server.resume(); });
+    };
+    fsPUSH("modMain", "Sub CreateFSO", "");
+    EXPECT_EQ(ui->windowStates, (std::vector<bool>{false, true}));
+    fsPOP("modMain", "Sub CreateFSO", "");  // the next record: paused again
+    EXPECT_EQ(ui->windowStates, (std::vector<bool>{false, true, false, true}));
+    fsPOP("modMain", "Sub Main", "");
+    EXPECT_EQ(ui->windowStates.size(), 4u);
+}
+
+TEST_F(MonitorServerTest, AProgramLeavingWhilePausedIsForgotten) {
+    ServedMonitor monitor(socket());
+    monitor.run([](MonitorServer& server) { server.pause(); });
+    RawProgram program(socket());
+    EXPECT_EQ(program.ask(wire::helloFrame(77, "raw")), static_cast<int32_t>(wire::version));
+    EXPECT_EQ(program.ask(wire::recordFrame("[raw] [00001] [00000.0000] ->modMain : Sub Main\r\n")), 128);
+    EXPECT_EQ(program.ask(wire::waitFrame(2, 0)), 0);  // still paused: keep waiting
+    program.close();
+    monitor.waitFor([&] { return monitor.said("raw (pid 77) left while paused"); });
+    EXPECT_TRUE(monitor.said("raw (pid 77) left while paused"));
+    size_t paused = 1;
+    monitor.run([&](MonitorServer& server) { paused = server.pausedCount() + server.programCount(); });
+    EXPECT_EQ(paused, 0u);
+}
+
+TEST_F(MonitorServerTest, GarbageClosesOnlyTheProgramThatSentIt) {
+    ServedMonitor monitor(socket());
+    RawProgram rude(socket());
+    EXPECT_EQ(rude.ask(wire::helloFrame(66, "rude")), static_cast<int32_t>(wire::version));
+    rude.send("GET / HTTP/1.0\r\n\r\n");
+    monitor.waitFor([&] { return monitor.said("rude (pid 66) broke the protocol"); });
+    EXPECT_TRUE(monitor.said("rude (pid 66) broke the protocol"));
+    RawProgram silent(socket());
+    EXPECT_FALSE(silent.ask(wire::recordFrame("a record before the greeting")));
+
+    fsPUSH("modMain", "Sub Main", "");
+    EXPECT_TRUE(fs->monitorPresent());
+    monitor.waitFor([&] { return monitor.records().size() == 2; });
+    EXPECT_EQ(monitor.records().size(), 2u);
+}
+
+TEST(MonitorServerListen, RefusesALiveSocketAndForeignFilesButReplacesAStaleOne) {
+    const fs::path folder = fs::temp_directory_path() / ("lumo-listen-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const fs::path socket = folder / "m.sock";
+    std::string whyNot;
+    {
+        auto first = MonitorServer::listen(socket, {}, whyNot);
+        ASSERT_TRUE(first) << whyNot;
+        struct stat info{};
+        ::stat(socket.c_str(), &info);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+        EXPECT_FALSE(MonitorServer::listen(socket, {}, whyNot));
+        EXPECT_EQ(whyNot, "another monitor listens on " + socket.string());
+    }
+    EXPECT_FALSE(fs::exists(socket));  // a monitor that quits takes its socket along
+
+    { TestMonitor crashed(socket); }  // leaves its socket file behind
+    EXPECT_TRUE(MonitorServer::listen(socket, {}, whyNot)) << whyNot;
+
+    std::ofstream(socket) << "not a socket";
+    EXPECT_FALSE(MonitorServer::listen(socket, {}, whyNot));
+    EXPECT_EQ(whyNot, socket.string() + " exists and is not a socket of this user");
+    EXPECT_EQ(readFile(socket), "not a socket");
+    fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace lumo::failsafe::testing
