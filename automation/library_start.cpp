@@ -6,6 +6,7 @@
 #include "dialogs/qt_user_interface.h"
 #include "dialogs/sel_playlist_dialog.h"
 #include "failsafe/failsafe.h"
+#include "failsafe/monitor_link.h"
 #include "player/audio_player_host.h"
 #include "platform/user_settings.h"
 
@@ -15,6 +16,8 @@ void Main() {
     static bool started = false;
     if (started) return;
     started = true;
+    // A developer's trace monitor, if one listens, is found as the framework starts.
+    failsafe::framework().setMonitorFinder(failsafe::socketMonitorFinder());
     failsafe::fsSTART();
     common::installErrorLog();
     dialogs::installWindowedUserInterface();

@@ -31,7 +31,7 @@ void appendLittleEndian(std::string& bytes, const std::vector<int16_t>& samples)
 }
 
 // "album.cue" over one file whose name is not the sheet's: three audio
-// tracks of 40, 150 and 60 sectors. The second is long enough that the
+// tracks of 40, 375 and 60 sectors. The second is long enough (5 s) that the
 // player reads it to its end only after the pipeline has settled, so the
 // third follows it without a gap.
 struct Disc {
@@ -43,7 +43,7 @@ struct Disc {
         fs::create_directories(folder);
         sheet = folder / "album.cue";
         std::string bin;
-        const int lengths[] = {40, 150, 60};
+        const int lengths[] = {40, 375, 60};
         std::string cue = "FILE \"Album Data.img\" BINARY\n";
         int start = 0;
         for (int t = 0; t < 3; ++t) {
