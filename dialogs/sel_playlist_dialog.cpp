@@ -17,6 +17,7 @@
 
 #include <cmath>
 
+#include "dialogs/check_playlist_dialog.h"
 #include "dialogs/qt_application.h"
 #include "dialogs/tick_header_view.h"
 #include "failsafe/procedure.h"
@@ -65,6 +66,8 @@ SelPlaylistDialog::SelPlaylistDialog(frmSelPlaylist& dialog, QWidget* parent)
     dialog_.setPlatformMetrics(metrics);
     dialog_.attachWindow(this);
     if (!dialog_.loaded()) dialog_.Form_Load();
+    if (!dialog_.playlistCheckAvailable())
+        dialog_.setPlaylistCheck([&dialog = dialog_] { showCheckWindow(dialog); });
 
     placeToolbarControls();
     connectWidgets();

@@ -13,6 +13,7 @@ namespace box = failsafe::box;
 void frmSelPlaylist::menuMorePlaylistReport_Click() {
     Procedure proc("frmSelPlaylist", "Sub menuMorePlaylistReport_Click");
     constexpr std::string_view checkTitle = "Check Playlist";
+    if (currentTab_ < tabStandard || currentTab_ > tabCdroms) return;
     const ListRow* row = list(currentTab_).selected();
     std::string_view refusal;
     if (currentTab_ == tabCdroms) {

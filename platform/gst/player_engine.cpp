@@ -187,6 +187,9 @@ void GstMediaPlayer::interrupt() {
 }
 
 void GstMediaPlayer::fail() {
+    // After an error some elements (typefind among them) keep their failure
+    // through READY and would fail the next item too; NULL resets them.
+    if (pipeline_) pipeline_->setState(GST_STATE_NULL);
     interrupt();
     target_ = Target::Stopped;
     state_ = PlayState::Stopped;
