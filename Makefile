@@ -51,7 +51,7 @@ bench: build
 	if [ $$found -eq 0 ]; then echo "no benchmarks built (add bench/<name>_bench.cpp)"; fi
 
 demo: build
-	bash scripts/demo
+	SHOW_ERROR=$(SHOW_ERROR) bash scripts/demo
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR)
