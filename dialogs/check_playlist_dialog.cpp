@@ -20,6 +20,7 @@
 #include "dialogs/qt_application.h"
 #include "dialogs/sel_playlist.h"
 #include "dialogs/twips.h"
+#include "dialogs/twips_window.h"
 #include "failsafe/procedure.h"
 #include "failsafe/runtime_error.h"
 
@@ -29,12 +30,6 @@ namespace {
 namespace layout = report::layout;
 
 QString qt(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-int checkedPixels(double twips, int logicalDpi) {
-    const double pixels = std::nearbyint(twips * logicalDpi / twipsPerInch);
-    if (!std::isfinite(pixels) || std::fabs(pixels) > QWIDGETSIZE_MAX) failsafe::raiseError(failsafe::error::Overflow);
-    return static_cast<int>(pixels);
-}
 
 }  // namespace
 
@@ -223,23 +218,16 @@ void CheckPlaylistDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 QRect CheckPlaylistDialog::pixels(const layout::Rect& rect) const {
-    return {twipsToPixels(rect.left, logicalDpiX()), twipsToPixels(rect.top, logicalDpiY()),
-            twipsToPixels(rect.width, logicalDpiX()), twipsToPixels(rect.height, logicalDpiY())};
+    return designPixels(*this, rect.left, rect.top, rect.width, rect.height);
 }
 
-QRect CheckPlaylistDialog::outerGeometry() const {
-    return geometry().marginsAdded(windowHandle() ? windowHandle()->frameMargins() : QMargins());
-}
-
-double CheckPlaylistDialog::Left() const { return pixelsToTwips(outerGeometry().x(), logicalDpiX()); }
-double CheckPlaylistDialog::Top() const { return pixelsToTwips(outerGeometry().y(), logicalDpiY()); }
-double CheckPlaylistDialog::Width() const { return pixelsToTwips(outerGeometry().width(), logicalDpiX()); }
-double CheckPlaylistDialog::Height() const { return pixelsToTwips(outerGeometry().height(), logicalDpiY()); }
+double CheckPlaylistDialog::Left() const { return outerTwips(*this).left; }
+double CheckPlaylistDialog::Top() const { return outerTwips(*this).top; }
+double CheckPlaylistDialog::Width() const { return outerTwips(*this).width; }
+double CheckPlaylistDialog::Height() const { return outerTwips(*this).height; }
 
 void CheckPlaylistDialog::Move(double left, double top, double width, double height) {
-    const QRect outer(checkedPixels(left, logicalDpiX()), checkedPixels(top, logicalDpiY()),
-                      checkedPixels(width, logicalDpiX()), checkedPixels(height, logicalDpiY()));
-    setGeometry(outer.marginsRemoved(windowHandle() ? windowHandle()->frameMargins() : QMargins()));
+    moveOuterTwips(*this, left, top, width, height);
 }
 
 report::Selection checkSelectionOf(const frmSelPlaylist& dialog) {

@@ -58,7 +58,6 @@ private:
     void runReport();
     void focusMoved(QWindow* window);
     QRect pixels(const report::layout::Rect& rect) const;
-    QRect outerGeometry() const;
 
     report::frmCheckPL& check_;
     SelectionSource selection_;

@@ -20,6 +20,7 @@
 #include "dialogs/check_playlist_dialog.h"
 #include "dialogs/qt_application.h"
 #include "dialogs/tick_header_view.h"
+#include "dialogs/twips_window.h"
 #include "failsafe/procedure.h"
 #include "failsafe/runtime_error.h"
 
@@ -30,13 +31,6 @@ namespace layout = selection_layout;
 using layout::ToolbarControl;
 
 QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-// Twips to pixels for a saved value, which may be any number.
-int checkedPixels(double twips, int logicalDpi) {
-    const double pixels = std::nearbyint(twips * logicalDpi / twipsPerInch);
-    if (!std::isfinite(pixels) || std::fabs(pixels) > QWIDGETSIZE_MAX) failsafe::raiseError(failsafe::error::Overflow);
-    return static_cast<int>(pixels);
-}
 
 QPointer<SelPlaylistDialog>& processWindow() {
     static QPointer<SelPlaylistDialog> window;
@@ -313,25 +307,16 @@ void SelPlaylistDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 QRect SelPlaylistDialog::pixels(const TwipsRect& rect) const {
-    return {twipsToPixels(rect.left, logicalDpiX()), twipsToPixels(rect.top, logicalDpiY()),
-            twipsToPixels(rect.width, logicalDpiX()), twipsToPixels(rect.height, logicalDpiY())};
+    return designPixels(*this, rect.left, rect.top, rect.width, rect.height);
 }
 
-// The frame as the window system reports it now; QWidget's own copy may be
-// from before the window was shown.
-QRect SelPlaylistDialog::outerGeometry() const {
-    return geometry().marginsAdded(windowHandle() ? windowHandle()->frameMargins() : QMargins());
-}
-
-double SelPlaylistDialog::Left() const { return pixelsToTwips(outerGeometry().x(), logicalDpiX()); }
-double SelPlaylistDialog::Top() const { return pixelsToTwips(outerGeometry().y(), logicalDpiY()); }
-double SelPlaylistDialog::Width() const { return pixelsToTwips(outerGeometry().width(), logicalDpiX()); }
-double SelPlaylistDialog::Height() const { return pixelsToTwips(outerGeometry().height(), logicalDpiY()); }
+double SelPlaylistDialog::Left() const { return outerTwips(*this).left; }
+double SelPlaylistDialog::Top() const { return outerTwips(*this).top; }
+double SelPlaylistDialog::Width() const { return outerTwips(*this).width; }
+double SelPlaylistDialog::Height() const { return outerTwips(*this).height; }
 
 void SelPlaylistDialog::Move(double left, double top, double width, double height) {
-    const QRect outer(checkedPixels(left, logicalDpiX()), checkedPixels(top, logicalDpiY()),
-                      checkedPixels(width, logicalDpiX()), checkedPixels(height, logicalDpiY()));
-    setGeometry(outer.marginsRemoved(windowHandle() ? windowHandle()->frameMargins() : QMargins()));
+    moveOuterTwips(*this, left, top, width, height);
 }
 
 automation::SelectionResult showSelectionWindow() {

@@ -56,7 +56,6 @@ private:
     void syncList(int32_t tab);
     void hideWhenDone();
     QRect pixels(const TwipsRect& rect) const;
-    QRect outerGeometry() const;
 
     frmSelPlaylist& dialog_;
     QWidget* toolbar_ = nullptr;
