@@ -15,8 +15,14 @@ Pipeline::Pipeline(const std::string& sinkDescription, NextUri nextUri) : nextUr
     if (!playbin_)
         throw failsafe::RuntimeError(errorCodeOf(ErrorClass::Other), "GStreamer has no playbin element");
     gst_object_ref_sink(playbin_);
-    // Video is never rendered; playbin still counts the video streams.
-    gst_util_set_object_arg(G_OBJECT(playbin_), "flags", "audio+soft-volume");
+    // Video is never shown: its stream runs into a clocked fake sink, so that
+    // a file with only video plays its length like any other item, and no
+    // window system or GL is touched for it.
+    gst_util_set_object_arg(G_OBJECT(playbin_), "flags", "audio+video+soft-volume");
+    if (GstElement* videoSink = gst_element_factory_make("fakesink", "no-video")) {
+        g_object_set(videoSink, "sync", TRUE, nullptr);
+        g_object_set(playbin_, "video-sink", videoSink, nullptr);
+    }
 
     std::string whyFallback;
     sink_ = makeAudioSink(sinkDescription, &whyFallback);

@@ -111,6 +111,24 @@ INSTANTIATE_TEST_SUITE_P(Player, Formats,
                                            Format{"OggTheora", &TestFiles::video, "video"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Nothing renders video, yet a file with only a video stream plays its length
+// like any other item instead of failing as an unlinked stream.
+TEST(VideoStreams, AFileWithOnlyVideoPlaysToItsEnd) {
+    const fs::path clip = files().folder / "only-video.ogv";
+    ASSERT_TRUE(runToEnd("videotestsrc num-buffers=8 ! video/x-raw,width=64,height=48,framerate=10/1 ! theoraenc ! "
+                         "oggmux ! filesink location=\"" + clip.string() + "\""));
+    GstMediaPlayer player(nullptr, nullptr, kFastSink);
+    player.settings().setAutoStart(false);
+    player.settings().setMode("autoRewind", false);
+    player.setCurrentPlaylist(playlistOf({clip}));
+    ASSERT_TRUE(waitFor(player, S::Ready));
+    player.controls().play();
+    ASSERT_TRUE(waitFor(player, S::MediaEnded));
+    EXPECT_EQ(player.error().errorCount(), 0);
+    EXPECT_EQ(player.currentMedia()->getItemInfo("MediaType"), "video");
+    EXPECT_NEAR(std::stod(player.currentMedia()->getItemInfo("Duration")), 0.8, 0.15);
+}
+
 TEST(ItemFacts, BeforePrerollTheItemAnswers) {
     GstMediaPlayer player(nullptr, nullptr, kFastSink);
     player.settings().setAutoStart(false);
