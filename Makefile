@@ -16,7 +16,7 @@ BENCH_FLAGS = --benchmark_out_format=json \
 	--benchmark_repetitions=5 \
 	--benchmark_report_aggregates_only=true
 
-.PHONY: all deps build test test-sanitize bench demo clean
+.PHONY: all deps build test test-sanitize bench demo fuzz crash-test soak clean
 
 all: build
 
@@ -53,5 +53,18 @@ bench: build
 demo: build
 	SHOW_ERROR=$(SHOW_ERROR) bash scripts/demo
 
+# The long hardening runs; short versions of each are part of make test.
+# FUZZ_SECONDS is the time each fuzz target runs.
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz
+
+crash-test: deps
+	bash scripts/crash-test
+
+soak: deps
+	bash scripts/soak
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz build-soak
