@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "failsafe/file_append.h"
 
 namespace lumo::failsafe {
 namespace {
@@ -21,7 +22,7 @@ void writeFully(int fd, const char* data, size_t size, off_t offset) {
 
 bool CircularLog::open(const std::filesystem::path& file) {
     close();
-    fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd_ = openPrivateFile(file.string(), O_RDWR);
     if (fd_ < 0) return false;
     writeFully(fd_, header.data(), header.size(), 0);
     return true;

@@ -1,4 +1,11 @@
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
 
 #include <atomic>
 #include <condition_variable>
@@ -212,6 +219,80 @@ TEST(MonitorServerListen, RefusesALiveSocketAndForeignFilesButReplacesAStaleOne)
     EXPECT_FALSE(MonitorServer::listen(socket, {}, whyNot));
     EXPECT_EQ(whyNot, socket.string() + " exists and is not a socket of this user");
     EXPECT_EQ(readFile(socket), "not a socket");
+    fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace lumo::failsafe::testing
+
+namespace lumo::failsafe::testing {
+namespace {
+
+constexpr uid_t kOtherUser = 65534;  // "nobody"
+
+// Runs `body` in a child process that has become another user; its exit code.
+int asOtherUser(const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0) ::_exit(90);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
+
+// Another user who gets past the socket's mode (here opened wide on purpose)
+// is still turned away by the check of the peer's credentials, and the
+// traced side talks to no socket that another user made.
+TEST(MonitorServerPeers, AProgramOfAnotherUserIsRefusedAndNoProgramTalksToAForeignMonitor) {
+    if (::geteuid() != 0) GTEST_SKIP() << "becoming another user needs root";
+    const fs::path folder = fs::temp_directory_path() / ("lumo-peers-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    ::chmod(folder.c_str(), 0777);
+    const fs::path socket = folder / "m.sock";
+    {
+        ServedMonitor monitor(socket);
+        ::chmod(socket.c_str(), 0666);
+        const int childSaw = asOtherUser([&] {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return 10;
+            timeval wait{5, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+            char byte;
+            return ::recv(fd, &byte, 1, 0) == 0 ? 0 : 11;  // closed by the monitor
+        });
+        EXPECT_EQ(childSaw, 0);
+        monitor.waitFor([&] { return monitor.said("refused a program of user 65534"); });
+        EXPECT_TRUE(monitor.said("refused a program of user 65534"));
+        monitor.run([](MonitorServer& server) { EXPECT_EQ(server.programCount(), 0u); });
+    }
+
+    // A listening socket made by another user.
+    const fs::path foreign = folder / "foreign.sock";
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t listener = ::fork();
+    if (listener == 0) {
+        if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0) ::_exit(90);
+        std::string whyNot;
+        auto server = MonitorServer::listen(foreign, {}, whyNot);
+        ::chmod(foreign.c_str(), 0666);
+        (void)!::write(ready[1], server ? "y" : "n", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char answer = 0;
+    (void)!::read(ready[0], &answer, 1);
+    EXPECT_EQ(answer, 'y');
+    EXPECT_EQ(connectToOwnSocket(foreign), -1);
+    ::kill(listener, SIGKILL);
+    ::waitpid(listener, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
     fs::remove_all(folder);
 }
 

@@ -59,6 +59,23 @@ TEST_F(CheckTest, AVideoIsListedButNotCountedAndAMissingFileStopsTheCheckWithThe
                 HasSubstr(" MBLOG CRITICAL The following error message(s)"));
 }
 
+// Paths from a playlist go to the player as they are, never through a shell.
+TEST_F(CheckTest, ANameFullOfShellCharactersIsOnlyAName) {
+    const fs::path hostile = home / "music" / "a;touch pwned;$(touch pwned) `touch pwned` & 'q'.wav";
+    fs::rename(tone("plain.wav"), hostile);
+    playlist("Hostile", {hostile});
+    realHost();
+
+    check.DoNormalPLReport("Hostile");
+
+    EXPECT_THAT(column(0), ElementsAre("a;touch pwned;$(touch pwned) `touch pwned` & 'q'"));
+    EXPECT_THAT(column(1), ElementsAre("audio"));
+    EXPECT_EQ(check.panels()[0], "Status = Done");
+    EXPECT_TRUE(ui->boxes.empty());
+    for (const fs::path& folder : {home / "music", home, fs::current_path()})
+        EXPECT_FALSE(fs::exists(folder / "pwned")) << folder;
+}
+
 TEST_F(CheckTest, AFileThatIsNoMediaOrIsDamagedEndsTheCheckAtThatItem) {
     const fs::path text = textFile("notes.mp3", "these are notes, not music\n");
     const fs::path damaged = truncated(tone("whole.flac", 10, "flacenc"), "damaged.flac", 60);
