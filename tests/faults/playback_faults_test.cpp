@@ -1,0 +1,113 @@
+// Files that go away while the player uses them: a music file deleted after
+// its playlist was listed, and a disc image removed while its drive plays.
+// Each becomes one error item naming the item, the player stops or goes on
+// to the next item, the drive then reads as empty, and no playlist file is
+// ever written.
+#include "../platform/library/media_files.h"
+#include "fault_support.h"
+#include "failsafe/runtime_error.h"
+#include "platform/gst/error_classes.h"
+#include "platform/gst/gst_media_player.h"
+#include "platform/library/media_library.h"
+#include "platform/linux/cd_collection.h"
+
+namespace lumo::faults::testing {
+namespace {
+
+using platform::MediaPlayer;
+using platform::PlayState;
+
+// The names of the items that played, in order, until `done` holds or the
+// player has been idle for good (at most 20 s: a player that never gets
+// there has failed).
+template <class Done>
+std::vector<std::string> playUntil(MediaPlayer& player, Done done) {
+    std::vector<std::string> played;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline && !done()) {
+        const auto media = player.currentMedia();
+        if (player.playState() == PlayState::Playing && media && (played.empty() || played.back() != media->name()))
+            played.push_back(media->name());
+        std::this_thread::sleep_for(2ms);
+    }
+    return played;
+}
+
+TEST(PlaybackFaults, AFileDeletedAfterItsPlaylistWasListedIsOneErrorAndTheNextItemPlays) {
+    TempFolder root;
+    const fs::path music = root / "music", lists = root / "lists";
+    for (const char* name : {"a", "b", "c"}) platform::library::testing::writeWav(music / (std::string(name) + ".wav"), 0.3);
+    writeBytes(lists / "mix.m3u", "../music/a.wav\n../music/b.wav\n../music/c.wav\n");
+    const std::string listed = bytesOf(lists / "mix.m3u");
+
+    platform::library::LibraryHooks quiet;
+    quiet.log = [](std::string) {};
+    auto library = std::make_shared<platform::library::MediaLibrary>(
+        platform::library::LibraryConfig{{music}, {lists}, root / "index.sqlite"}, quiet);
+    const auto playlists = library->getByName("mix");
+    ASSERT_EQ(playlists->count(), 1);
+    const auto playlist = playlists->item(0);
+    ASSERT_EQ(playlist->count(), 3);
+    const std::string goneUri = playlist->item(1)->getItemInfo("SourceURL");
+    fs::remove(music / "b.wav");
+
+    platform::gst::GstMediaPlayer player(library, nullptr, "fakesink sync=true");
+    player.settings().setAutoStart(true);
+    player.setCurrentPlaylist(playlist);
+    const auto played = playUntil(player, [&] { return player.playState() == PlayState::MediaEnded; });
+    EXPECT_EQ(played, (std::vector<std::string>{"a", "c"}));
+    ASSERT_EQ(player.error().errorCount(), 1);
+    const platform::ErrorItem error = player.error().item(0);
+    EXPECT_EQ(error.condition, static_cast<int32_t>(platform::gst::ErrorClass::NotFound)) << error.errorDescription;
+    EXPECT_EQ(error.customUrl, goneUri);
+    EXPECT_EQ(bytesOf(lists / "mix.m3u"), listed) << "the playlist file was written";
+}
+
+// A CUE sheet over one BIN file: one audio track of `seconds`.
+fs::path makeDisc(const fs::path& folder, int seconds) {
+    writeBytes(folder / "disc.bin", std::string(size_t(seconds) * 75 * 2352, '\x11'));
+    writeBytes(folder / "disc.cue", "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+    return folder / "disc.cue";
+}
+
+TEST(PlaybackFaults, ADiscImageRemovedWhileItsDrivePlaysEndsTheTrackWithAnErrorAndTheDriveIsEmpty) {
+    TempFolder root;
+    const fs::path sheet = makeDisc(root / "images", 8);
+    writeBytes(root / "config/lumo/LUMO Player.ini", "[Drives]\nD=" + sheet.string() + "\n");
+    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    const std::string settings = bytesOf(root / "config/lumo/LUMO Player.ini");
+    std::vector<std::string> noted;
+    auto drives = std::make_shared<platform::linux_drives::LinuxDriveService>(
+        std::vector<std::string>{}, [&](const std::string& line) { noted.push_back(line); });
+    auto cds = std::make_shared<platform::linux_drives::LinuxCdromCollection>(drives);
+    ASSERT_EQ(cds->count(), 1);
+    const auto disc = cds->item(0)->playlist();
+    ASSERT_EQ(disc->count(), 1);
+
+    platform::gst::GstMediaPlayer player(nullptr, cds, "fakesink sync=true");
+    player.settings().setAutoStart(true);
+    player.setCurrentPlaylist(disc);
+    const auto played = playUntil(player, [&] { return player.playState() == PlayState::Playing; });
+    ASSERT_EQ(played.size(), 1u);
+    fs::remove(root / "images/disc.bin");
+    fs::remove(sheet);
+    playUntil(player, [&] {
+        return player.error().errorCount() > 0 || player.playState() == PlayState::MediaEnded;
+    });
+    ASSERT_EQ(player.error().errorCount(), 1) << "the track went on from a removed image";
+    const platform::ErrorItem error = player.error().item(0);
+    EXPECT_LT(error.errorCode, 0);
+    EXPECT_EQ(error.customUrl, disc->item(0)->getItemInfo("SourceURL"));
+    EXPECT_FALSE(error.errorDescription.empty());
+    EXPECT_NE(player.playState(), PlayState::Playing);
+
+    const auto drive = drives->drives().at(1);
+    EXPECT_EQ(drive->driveLetter(), "D");
+    EXPECT_FALSE(drive->isReady());
+    EXPECT_THROW(drive->volumeName(), failsafe::RuntimeError);
+    EXPECT_EQ(cds->item(0)->playlist()->count(), 0);
+    EXPECT_EQ(bytesOf(root / "config/lumo/LUMO Player.ini"), settings) << "the drive's letter was rewritten";
+}
+
+}  // namespace
+}  // namespace lumo::faults::testing
