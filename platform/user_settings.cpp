@@ -1,10 +1,15 @@
 #include "platform/user_settings.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QLockFile>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <regex>
 
 namespace lumo::platform {
@@ -25,6 +30,58 @@ std::filesystem::path fromEnvironment(const char* variable, const std::filesyste
 QString qtext(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QString keyPath(std::string_view section, std::string_view key) { return qtext(section) + "/" + qtext(key); }
+
+QString qpath(const std::filesystem::path& file) { return QString::fromStdString(file.string()); }
+
+// Every key of the file with its value, as QSettings reads the file now.
+std::map<QString, QVariant> contentsOf(const std::filesystem::path& file) {
+    QSettings store(qpath(file), QSettings::IniFormat);
+    std::map<QString, QVariant> values;
+    for (const QString& key : store.allKeys()) values[key] = store.value(key);
+    return values;
+}
+
+bool syncToDisk(const std::filesystem::path& file, int flags = O_RDONLY) {
+    const int fd = ::open(file.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+// The store with the change, written to a new file beside it: the store's
+// bytes, then QSettings' change to them, then read back whole. QSettings
+// replaces a file only after writing a new one, but it misses a write that
+// fails when its buffer is flushed (a full disk), and would put an empty
+// file in place of the store; so its result is only trusted once read back.
+bool writeChangedCopy(const std::filesystem::path& file, const std::filesystem::path& copy, const QString& key,
+                      const QString& value) {
+    std::map<QString, QVariant> expected = contentsOf(file);
+    expected[key] = value;
+    std::error_code error;
+    if (std::filesystem::exists(file, error)) {
+        if (!std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, error))
+            return false;
+        std::filesystem::permissions(copy, std::filesystem::status(file, error).permissions(), error);
+    }
+    {
+        QSettings store(qpath(copy), QSettings::IniFormat);
+        store.setValue(key, value);
+        store.sync();
+        if (store.status() != QSettings::NoError) return false;
+    }
+    return contentsOf(copy) == expected && syncToDisk(copy);
+}
+
+const char* const CopySuffix = ".new-";
+
+// Copies that a writer killed halfway left behind; only the lock holder makes them.
+void removeLeftCopies(const std::filesystem::path& file) {
+    const std::string prefix = file.filename().string() + CopySuffix;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(file.parent_path(), error), end; !error && entry != end;
+         entry.increment(error))
+        if (entry->path().filename().string().starts_with(prefix)) std::filesystem::remove(entry->path(), error);
+}
 
 }  // namespace
 
@@ -91,10 +148,22 @@ bool writeSetting(std::string_view application, std::string_view section, std::s
     const std::filesystem::path file = settingsFileOf(application);
     std::error_code error;
     std::filesystem::create_directories(file.parent_path(), error);
-    QSettings store(QString::fromStdString(file.string()), QSettings::IniFormat);
-    store.setValue(keyPath(section, key), qtext(value));
-    store.sync();
-    return store.status() == QSettings::NoError;
+    // One writer at a time: the lock QSettings itself takes for this file.
+    QLockFile lock(qpath(file) + ".lock");
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(5000)) return false;
+    removeLeftCopies(file);
+    std::string copyName = file.string() + CopySuffix + "XXXXXX";
+    const int fd = ::mkostemp(copyName.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    const std::filesystem::path copy = copyName;
+    const bool written = writeChangedCopy(file, copy, keyPath(section, key), qtext(value)) &&
+                         ::rename(copy.c_str(), file.c_str()) == 0;
+    if (!written) std::filesystem::remove(copy, error);
+    // The rename itself reaches the disk with its folder.
+    if (written) syncToDisk(file.parent_path(), O_RDONLY | O_DIRECTORY);
+    return written;
 }
 
 }  // namespace lumo::platform

@@ -22,8 +22,8 @@ std::vector<std::string> readListSetting(std::string_view application, std::stri
                                          std::string_view key);
 // Every key of a section with its value, as stored.
 std::vector<std::pair<std::string, std::string>> readSection(std::string_view application, std::string_view section);
-// Written atomically (a new file renamed over the old one); false when the
-// store cannot be written.
+// Written atomically: a new file, read back and synced, is renamed over the
+// old one. False when the store cannot be written; it then stays as it was.
 bool writeSetting(std::string_view application, std::string_view section, std::string_view key,
                   std::string_view value);
 

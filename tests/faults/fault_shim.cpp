@@ -4,12 +4,13 @@
 //
 //   LUMO_FAULT_PATH   folders or files (':' between them) whose calls fail
 //   LUMO_FAULT_ERRNO  ENOSPC, EACCES, EROFS, EIO or ENOENT (default ENOSPC)
-//   LUMO_FAULT_CALLS  which calls, ',' between them (default open,write,rename,fsync):
+//   LUMO_FAULT_CALLS  which calls, ',' between them (default: all but read):
 //                       open     opens that may write, creat, mkdir
 //                       read     opens for reading only
 //                       write    write, pwrite, writev, ftruncate, fallocate
 //                                on descriptors opened under the paths
-//                       rename   rename, link, unlink of or into the paths
+//                       rename   rename, link into the paths
+//                       unlink   unlink of files under the paths
 //                       fsync    fsync, fdatasync on those descriptors
 //   LUMO_FAULT_SKIP   how many matching calls succeed before the first failure
 //   LUMO_FAULT_TIMES  how many fail after that (default: all of them)
@@ -37,14 +38,15 @@ namespace {
 constexpr int MaxDescriptors = 65536;
 constexpr int MaxPaths = 8;
 
-enum Group : unsigned { OpenWrite = 1, OpenRead = 2, Write = 4, Rename = 8, Sync = 16 };
+enum Group : unsigned { OpenWrite = 1, OpenRead = 2, Write = 4, Rename = 8, Sync = 16, Unlink = 32 };
+constexpr unsigned AllButRead = OpenWrite | Write | Rename | Sync | Unlink;
 
 struct Setup {
     bool ready = false;
     char paths[MaxPaths][1024] = {};
     int pathCount = 0;
     int error = ENOSPC;
-    unsigned groups = OpenWrite | Write | Rename | Sync;
+    unsigned groups = AllButRead;
     long skip = 0;
     long times = -1;
     char vanish[1024] = {};
@@ -74,13 +76,14 @@ int errorNamed(const char* name) {
 }
 
 unsigned groupsNamed(const char* names) {
-    if (!names || !*names) return OpenWrite | Write | Rename | Sync;
+    if (!names || !*names) return AllButRead;
     unsigned groups = 0;
     if (strstr(names, "open")) groups |= OpenWrite;
     if (strstr(names, "read")) groups |= OpenRead;
     if (strstr(names, "write")) groups |= Write;
     if (strstr(names, "rename")) groups |= Rename;
     if (strstr(names, "fsync")) groups |= Sync;
+    if (strstr(names, "unlink")) groups |= Unlink;
     return groups;
 }
 
@@ -351,11 +354,11 @@ int linkat(int fromDirectory, const char* from, int toDirectory, const char* to,
 }
 int unlink(const char* path) {
     static auto next = real<int (*)(const char*)>("unlink");
-    return failsPath(Rename, "unlink", AT_FDCWD, path) ? -1 : next(path);
+    return failsPath(Unlink, "unlink", AT_FDCWD, path) ? -1 : next(path);
 }
 int unlinkat(int directory, const char* path, int flags) {
     static auto next = real<int (*)(int, const char*, int)>("unlinkat");
-    return failsPath(Rename, "unlinkat", directory, path) ? -1 : next(directory, path, flags);
+    return failsPath(Unlink, "unlinkat", directory, path) ? -1 : next(directory, path, flags);
 }
 
 }  // extern "C"

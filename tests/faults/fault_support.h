@@ -73,7 +73,7 @@ inline std::vector<std::string> linesOf(const std::string& text) {
 struct Fault {
     std::string path;
     std::string error = "ENOSPC";
-    std::string calls;  // empty: open, write, rename, fsync
+    std::string calls;  // empty: every call but opens for reading
     int skip = 0;
     int times = -1;
     std::string vanish;  // instead: this file disappears before its first open
