@@ -121,6 +121,10 @@ IndexReport updateIndex(TrackIndex& index, const std::vector<std::filesystem::pa
                     result.track->added = now;
                     batch.store(std::move(*result.track));
                     ++report.stored;
+                } else if (std::error_code error; !std::filesystem::exists(file.path, error) && !error) {
+                    // Gone since the folders were read: not a file that failed to read.
+                    batch.remove(file.path);
+                    ++report.removed;
                 } else {
                     batch.reject(file.path, file.version);
                     ++report.rejected;

@@ -110,8 +110,22 @@ void TrackIndex::open() {
     try {
         openAt(file_);
     } catch (const SqliteError& error) {
-        rebuild(error.what());
+        // Only damage is repaired by building anew. A file that is out of
+        // reach (locked by another program, unreadable, on a full disk) is
+        // left as it is: it may be usable again next time.
+        if (error.damaged())
+            rebuild(error.what());
+        else
+            keepInMemory("cannot be opened (" + std::string(error.what()) + ")");
     }
+}
+
+void TrackIndex::keepInMemory(const std::string& why) {
+    statements_.reset();
+    db_.reset();
+    needsRefresh_ = true;
+    log_.write("the track index " + pathText(file_) + " " + why + "; it is kept in memory");
+    openAt(":memory:");
 }
 
 void TrackIndex::rebuild(const std::string& reason) {
@@ -125,9 +139,7 @@ void TrackIndex::rebuild(const std::string& reason) {
         openAt(file_);
         log_.write("rebuilt the track index " + pathText(file_) + " (" + reason + ")");
     } catch (const SqliteError& error) {
-        log_.write("the track index " + pathText(file_) + " cannot be written (" + error.what() +
-                   "); it is kept in memory");
-        openAt(":memory:");
+        keepInMemory("cannot be written (" + std::string(error.what()) + ")");
     }
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // The track index: an SQLite file holding what was read from the music files,
 // so that only new and changed files are read again. It is only a cache: a
-// file that is missing, is not an SQLite database, belongs to something else
-// or has another schema version is deleted and built anew (and the owner is
-// told to read the folders again). When even that fails (a read-only cache
-// folder), the index lives in memory. Safe to use from any thread.
+// file that is missing, is damaged, is not an SQLite database, belongs to
+// something else or has another schema version is deleted and built anew
+// (and the owner is told to read the folders again). When even that fails (a
+// read-only cache folder), or the file cannot be opened (locked by another
+// program, unreadable, a full disk), the index lives in memory and the file
+// is left as it is. Safe to use from any thread.
 
 #include <atomic>
 #include <cstdint>
@@ -77,6 +79,7 @@ private:
     void open();
     void openAt(const std::filesystem::path& file);
     void rebuild(const std::string& reason);
+    void keepInMemory(const std::string& why);
     template <class Work>
     auto guarded(Work work);
 
