@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "failsafe/runtime_error.h"
 #include "failsafe/services.h"
 #include "failsafe/settings.h"
+#include "failsafe/source_location.h"
 #include "failsafe/user_interface.h"
 #include "failsafe/value.h"
 
@@ -150,7 +150,7 @@ private:
     void sendReportMail(const MailMessage& message);
     template <typename Step>
     void guarded(std::string_view operation, Step&& step,
-                 std::source_location where = std::source_location::current()) noexcept;
+                 SourceLocation where = SourceLocation::current()) noexcept;
 
     std::unique_ptr<SystemServices> services_;
     std::shared_ptr<UserInterface> ui_;
@@ -216,7 +216,7 @@ inline void Framework::pop(std::string_view module, std::string_view procedure, 
 // Runs one step of the framework's own work; a failure goes to the internal
 // error handler and the framework goes on with its next step.
 template <typename Step>
-void Framework::guarded(std::string_view operation, Step&& step, std::source_location where) noexcept {
+void Framework::guarded(std::string_view operation, Step&& step, SourceLocation where) noexcept {
     try {
         step();
     } catch (...) {

@@ -7,7 +7,7 @@ Procedure::~Procedure() {
     if (traced_) framework().pop(module_, procedure_, {});
 }
 
-Procedure::Next Procedure::handleFailure(std::exception_ptr failure, const std::source_location& where) {
+Procedure::Next Procedure::handleFailure(std::exception_ptr failure, const SourceLocation& where) {
     Framework& fs = framework();
     RuntimeError error = toRuntimeError(failure);
     Err().set(error, static_cast<int32_t>(where.line()));

@@ -23,11 +23,11 @@
 #include <cxxabi.h>
 
 #include <cstdint>
-#include <source_location>
 #include <string_view>
 #include <variant>
 
 #include "failsafe/framework.h"
+#include "failsafe/source_location.h"
 
 namespace lumo::failsafe {
 
@@ -65,14 +65,14 @@ public:
     // Runs one statement; true when it completed. A failed statement returns
     // false after the procedure's error handling has run.
     template <typename Statement>
-    bool step(Statement&& statement, std::source_location where = std::source_location::current());
+    bool step(Statement&& statement, SourceLocation where = SourceLocation::current());
 
     // True once an error has sent the procedure to its exit.
     bool leaving() const { return leaving_; }
 
 private:
     enum class Next { Retry, GoOn, Leave };
-    Next handleFailure(std::exception_ptr failure, const std::source_location& where);
+    Next handleFailure(std::exception_ptr failure, const SourceLocation& where);
 
     std::string_view module_, procedure_;
     bool traced_ = true;
@@ -81,7 +81,7 @@ private:
 };
 
 template <typename Statement>
-bool Procedure::step(Statement&& statement, std::source_location where) {
+bool Procedure::step(Statement&& statement, SourceLocation where) {
     if (leaving_) return false;
     for (;;) {
         try {

@@ -8,7 +8,7 @@
 namespace lumo::failsafe {
 
 RuntimeError::RuntimeError(int32_t number, std::string description, std::string source, std::string helpFile,
-                           int32_t helpContext, std::source_location where)
+                           int32_t helpContext, SourceLocation where)
     : number_(number),
       description_(description.empty() ? standardDescription(number) : std::move(description)),
       source_(std::move(source)),
@@ -16,7 +16,7 @@ RuntimeError::RuntimeError(int32_t number, std::string description, std::string 
       helpContext_(helpContext),
       where_(where) {}
 
-void raiseError(int32_t number, std::string description, std::source_location where) {
+void raiseError(int32_t number, std::string description, SourceLocation where) {
     throw RuntimeError(number, std::move(description), {}, {}, 0, where);
 }
 

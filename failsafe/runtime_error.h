@@ -6,8 +6,9 @@
 
 #include <cstdint>
 #include <exception>
-#include <source_location>
 #include <string>
+
+#include "failsafe/source_location.h"
 
 namespace lumo::failsafe {
 
@@ -23,25 +24,25 @@ public:
     // source means the program itself.
     explicit RuntimeError(int32_t number, std::string description = {}, std::string source = {},
                           std::string helpFile = {}, int32_t helpContext = 0,
-                          std::source_location where = std::source_location::current());
+                          SourceLocation where = SourceLocation::current());
 
     int32_t number() const { return number_; }
     const std::string& description() const { return description_; }
     const std::string& source() const { return source_; }
     const std::string& helpFile() const { return helpFile_; }
     int32_t helpContext() const { return helpContext_; }
-    const std::source_location& where() const { return where_; }
+    const SourceLocation& where() const { return where_; }
     const char* what() const noexcept override { return description_.c_str(); }
 
 private:
     int32_t number_;
     std::string description_, source_, helpFile_;
     int32_t helpContext_;
-    std::source_location where_;
+    SourceLocation where_;
 };
 
 [[noreturn]] void raiseError(int32_t number, std::string description = {},
-                             std::source_location where = std::source_location::current());
+                             SourceLocation where = SourceLocation::current());
 
 // The standard description of an error number.
 std::string standardDescription(int32_t number);
