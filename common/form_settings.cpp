@@ -25,15 +25,17 @@ std::string singleText(double value) {
     return ec == std::errc() ? std::string(buffer.data(), end) : std::string("0");
 }
 
-// A saved coordinate that may be applied: numeric and not negative.
 std::optional<double> savedCoordinate(std::string_view key) {
-    const failsafe::Value stored(platform::readSetting(application, section, key).value_or(""));
-    const std::optional<double> number = stored.number();
-    if (!number || *number < 0) return std::nullopt;
-    return number;
+    return savedCoordinateOf(platform::readSetting(application, section, key).value_or(""));
 }
 
 }  // namespace
+
+std::optional<double> savedCoordinateOf(std::string_view stored) {
+    const std::optional<double> number = failsafe::Value(stored).number();
+    if (!number || *number < 0) return std::nullopt;
+    return number;
+}
 
 void SaveFormSettings(const FormWindow& window) {
     Procedure proc("modMain", "Sub SaveFormSettings", PassOver{});

@@ -4,6 +4,9 @@
 // playlist check window save to it and restore from it, so each opens where
 // the other was last closed.
 
+#include <optional>
+#include <string_view>
+
 namespace lumo::common {
 
 // A top-level window as the saved rectangle sees it: its outer edges and size
@@ -26,5 +29,9 @@ void SaveFormSettings(const FormWindow& window);
 // against the screens: a rectangle off every screen is applied as saved. A
 // move that fails puts the window back where it was.
 void RestoreFormSettings(FormWindow& window);
+
+// One stored value of the rectangle as RestoreFormSettings takes it: a
+// number that is not negative, else nothing.
+std::optional<double> savedCoordinateOf(std::string_view stored);
 
 }  // namespace lumo::common

@@ -38,13 +38,15 @@ void SubMsgBox(std::string_view prompt, int32_t style, std::string_view title) {
 int32_t GetOptionMBLog() {
     Procedure proc("modMain", "Function GetOptionMBLog");
     int32_t level = 2;
-    proc.step([&] {
-        const failsafe::Value stored(platform::readSetting("LUMO Player", "Settings", "MBLog").value_or(""));
-        const std::optional<double> number = stored.number();
-        if (number == 1.0) level = 1;
-        if (number == 3.0) level = 3;
-    });
+    proc.step([&] { level = mbLogLevelOf(platform::readSetting("LUMO Player", "Settings", "MBLog").value_or("")); });
     return level;
+}
+
+int32_t mbLogLevelOf(std::string_view stored) {
+    const std::optional<double> number = failsafe::Value(stored).number();
+    if (number == 1.0) return 1;
+    if (number == 3.0) return 3;
+    return 2;
 }
 
 void LogMBText(std::string_view prompt, std::string_view levelWord, std::optional<int32_t> answer) {

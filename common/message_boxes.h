@@ -17,6 +17,8 @@ void SubMsgBox(std::string_view prompt, int32_t style, std::string_view title);
 // 1 logs nothing, 3 every box ("ALL"), 2 (anything else) the boxes of style
 // exactly 16 ("CRITICAL"). Read from the settings at every box.
 int32_t GetOptionMBLog();
+// The level a stored "MBLog" text selects: 1 and 3 as numbers, else 2.
+int32_t mbLogLevelOf(std::string_view stored);
 void LogMBText(std::string_view prompt, std::string_view levelWord, std::optional<int32_t> answer = std::nullopt);
 void LogError(std::string_view location, int32_t lineNumber, int32_t errorNumber, std::string_view description);
 

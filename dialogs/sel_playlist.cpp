@@ -233,13 +233,22 @@ void frmSelPlaylist::GetShuffleMode() {
     std::string stored;
     proc.step([&] { stored = platform::readSetting("LUMO Audio", "Settings", "ShuffleMode").value_or(""); });
     proc.step([&] {
-        const std::optional<double> number = failsafe::Value(stored).number();
-        shuffleTicked_ = number != 0.0;
-        shuffleMode_ = number == 0.0 ? automation::shuffle_mode::NotAccepted : automation::shuffle_mode::On;
-        // A value that is no number at all is replaced; another number
-        // stays stored until the next accepted choice.
-        if (!number) SetRegDefaultShuffleMode();
+        const StoredShuffleMode read = storedShuffleModeOf(stored);
+        shuffleTicked_ = read.ticked;
+        shuffleMode_ = read.mode;
+        if (read.replaceStored) SetRegDefaultShuffleMode();
     });
+}
+
+StoredShuffleMode storedShuffleModeOf(std::string_view stored) {
+    const std::optional<double> number = failsafe::Value(stored).number();
+    StoredShuffleMode read;
+    read.ticked = number != 0.0;
+    read.mode = number == 0.0 ? automation::shuffle_mode::NotAccepted : automation::shuffle_mode::On;
+    // A value that is no number at all is replaced; another number stays
+    // stored until the next accepted choice.
+    read.replaceStored = !number;
+    return read;
 }
 
 void frmSelPlaylist::SetRegDefaultShuffleMode() {

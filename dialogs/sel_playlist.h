@@ -23,6 +23,16 @@ class Procedure;
 
 namespace lumo::dialogs {
 
+// What a stored "ShuffleMode" text means for the dialog: the tick is off
+// only for a number equal to 0; a text that is no number at all is to be
+// replaced by the default.
+struct StoredShuffleMode {
+    bool ticked = true;
+    int32_t mode = automation::shuffle_mode::On;
+    bool replaceStored = false;
+};
+StoredShuffleMode storedShuffleModeOf(std::string_view stored);
+
 class frmSelPlaylist {
 public:
     frmSelPlaylist();
