@@ -14,3 +14,11 @@ if(LUMO_SANITIZE)
     add_link_options(${_lumo_sanitize_flags})
     unset(_lumo_sanitize_flags)
 endif()
+
+# The leak checker alone: it finds leaks at exit without AddressSanitizer's
+# shadow memory and quarantine, so resident memory stays what users see.
+if(LUMO_LEAK_CHECK)
+    message(STATUS "LUMO: building with LeakSanitizer")
+    add_compile_options(-fsanitize=leak -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=leak)
+endif()
