@@ -16,6 +16,7 @@ std::string resolveSinkDescription(std::string_view given) {
 
 GstElement* makeFallbackSink() {
     GstElement* sink = gst_element_factory_make("fakesink", "fallback-audio-sink");
+    if (!sink) return nullptr;  // no core elements: playbin then chooses its own output
     g_object_set(sink, "sync", TRUE, nullptr);
     return GST_ELEMENT(gst_object_ref_sink(sink));
 }

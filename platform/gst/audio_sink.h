@@ -18,10 +18,12 @@ namespace lumo::platform::gst {
 std::string resolveSinkDescription(std::string_view given);
 
 // A new sink (owned by the caller) for the description; the fallback sink
-// when it cannot be made or opened, with the reason in *whyFallback.
+// (which may be null) when it cannot be made or opened, with the reason in
+// *whyFallback.
 GstElement* makeAudioSink(const std::string& description, std::string* whyFallback);
 
-// fakesink sync=true: consumes audio as fast as a sound card would.
+// fakesink sync=true: consumes audio as fast as a sound card would. Null
+// when GStreamer has no fakesink (its core elements are missing).
 GstElement* makeFallbackSink();
 
 }  // namespace lumo::platform::gst

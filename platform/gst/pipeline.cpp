@@ -57,7 +57,7 @@ Pipeline::~Pipeline() {
     gst_object_unref(bus_);
     gst_object_unref(playbin_);
     if (panorama_) gst_object_unref(panorama_);
-    gst_object_unref(sink_);
+    if (sink_) gst_object_unref(sink_);
 }
 
 void Pipeline::onAboutToFinish(GstElement* playbin, gpointer self) {
@@ -125,7 +125,7 @@ GstBusSyncReply Pipeline::keepOrDrop(GstBus*, GstMessage* message, gpointer self
 bool Pipeline::switchToFallbackSink() {
     if (fallback_) return false;
     setState(GST_STATE_NULL);
-    gst_object_unref(sink_);
+    if (sink_) gst_object_unref(sink_);
     sink_ = makeFallbackSink();
     fallback_ = true;
     g_object_set(playbin_, "audio-sink", sink_, nullptr);
