@@ -31,7 +31,8 @@ template <typename Int>
 std::optional<Int> roundedTo(std::optional<double> number) {
     if (!number) return std::nullopt;
     const double rounded = std::nearbyint(*number);  // default rounding mode: half to even
-    if (rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
+    // A NaN compares false with every bound, so it is refused by name.
+    if (std::isnan(rounded) || rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
         rounded > static_cast<double>(std::numeric_limits<Int>::max()))
         return std::nullopt;
     return static_cast<Int>(rounded);

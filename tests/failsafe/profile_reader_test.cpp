@@ -146,6 +146,16 @@ TEST(ValueTest, IntegersRoundHalfToEvenWithinTheirRange) {
     for (const auto& [value, expected] : to32) EXPECT_EQ(value.toInt32(), expected) << '"' << value.text() << '"';
 }
 
+// A double given to an option may be NaN or infinite: no integer, and no
+// conversion out of range on the way.
+TEST(ValueTest, NotANumberAndInfinitiesAreNoInteger) {
+    for (const double odd : {std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN(),
+                             std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
+        EXPECT_FALSE(Value(odd).toInt16()) << odd;
+        EXPECT_FALSE(Value(odd).toInt32()) << odd;
+    }
+}
+
 // The number at the start of a text; an exponent without digits is not part
 // of it, and no number at all gives 0.
 TEST(LeadingNumberTest, ReadsTheNumberAtTheStartOfAText) {
