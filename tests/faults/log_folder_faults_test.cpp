@@ -62,6 +62,21 @@ INSTANTIATE_TEST_SUITE_P(Logs, LogFolderFaults,
                                            Case{"DiskFillsUpWhileLogging", "ENOSPC", "write", 12}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(LogFolder, ALogThatCannotBeCreatedIsSwitchedOff) {
+    const fs::path logs = root / "logs", log = logs / "LUMOAudioErrors.log";
+    fs::create_directories(logs);
+    const Finished run = runWith(faultOn(logs.string(), "EROFS"), {"trace", "log", program.string(), log.string()});
+    ASSERT_FALSE(run.injected.empty()) << run.dump();
+    EXPECT_EQ(run.said("log-file"), std::vector<std::string>{""}) << run.dump();
+    expectTheProgramWentOn(run);
+    EXPECT_FALSE(fs::exists(log));
+
+    const Finished writable = this->run({"trace", "log", program.string(), log.string()});
+    EXPECT_EQ(writable.said("log-file"), std::vector<std::string>{log.string()}) << writable.dump();
+    expectTheProgramWentOn(writable);
+    EXPECT_NE(bytesOf(log).find("modFaults.LoggedError"), std::string::npos);
+}
+
 TEST_F(LogFolder, AWritableFolderGetsEveryLogAppended) {
     const Finished run = this->run({"trace", "log", program.string()});
     expectTheProgramWentOn(run);

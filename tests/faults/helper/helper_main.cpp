@@ -29,7 +29,7 @@ int usage() {
         "       lumo-fault-helper index refresh INDEX MUSIC\n"
         "       lumo-fault-helper index loop INDEX MUSIC\n"
         "       lumo-fault-helper index lock INDEX\n"
-        "       lumo-fault-helper trace log FOLDER\n"
+        "       lumo-fault-helper trace log FOLDER [LOGFILE]\n"
         "       lumo-fault-helper trace loop FOLDER\n"
         "       lumo-fault-helper play URI\n",
         stderr);

@@ -36,8 +36,14 @@ void startIn(const fs::path& folder) {
 // A statement that fails the way a missing file does.
 void failingStatement() { throw std::system_error(ENOENT, std::generic_category(), "no such file"); }
 
-int logRound(const fs::path& folder) {
+// With `logFile`, the log is chosen the way a program does after the start
+// (option 16), and what the framework made of it is reported.
+int logRound(const fs::path& folder, const std::string& logFile = {}) {
     startIn(folder);
+    if (!logFile.empty()) {
+        say("log-file " + failsafe::fsOPTION(16, failsafe::Value(logFile)).text());
+        failsafe::fsOPTION(23, failsafe::Value::flag(true));
+    }
     int stepsAfterLoggedError = 0;
     {
         Procedure proc("modFaults", "Sub LoggedError", LogAndClear{"modFaults.LoggedError"});
@@ -79,6 +85,7 @@ int traceLoop(const fs::path& folder) {
 
 int traceCommand(const Arguments& a) {
     if (a.size() == 2 && a[0] == "log") return logRound(a[1]);
+    if (a.size() == 3 && a[0] == "log") return logRound(a[1], a[2]);
     if (a.size() == 2 && a[0] == "loop") return traceLoop(a[1]);
     return 2;
 }
