@@ -155,6 +155,8 @@ std::optional<Toc> tocOfCueSheet(const CueSheet& sheet) {
         toc.tracks.push_back({track.number, static_cast<int32_t>(lba), track.audio(), track.title});
         gaps += track.postgap;
     }
+    // Files larger than any disc would wrap the lead-out to a negative sector.
+    if (start + gaps > INT32_MAX / 2) return std::nullopt;
     toc.leadOutLba = static_cast<int32_t>(start + gaps);
     return toc;
 }

@@ -52,7 +52,7 @@ CueResult readCueSheet(const std::filesystem::path& sheet);
 
 // Where each track begins on the disc, from the sizes of the sheet's files
 // (whole sectors; a partial last sector is not counted). Nothing when a file
-// is missing.
+// is missing or the files hold more sectors than a disc can have.
 std::optional<Toc> tocOfCueSheet(const CueSheet& sheet);
 
 // The disc position of a track's INDEX 01 and the file offset of a disc
