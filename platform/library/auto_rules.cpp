@@ -4,6 +4,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <set>
 #include <utility>
 
@@ -47,6 +48,8 @@ std::optional<double> numberOf(std::string_view text) {
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    // from_chars also reads "inf" and "nan", which no track's field can equal or order against.
+    if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
 
