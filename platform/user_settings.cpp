@@ -59,9 +59,9 @@ bool writeChangedCopy(const std::filesystem::path& file, const std::filesystem::
     expected[key] = value;
     std::error_code error;
     if (std::filesystem::exists(file, error)) {
+        // The copy takes the file's permissions too.
         if (!std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, error))
             return false;
-        std::filesystem::permissions(copy, std::filesystem::status(file, error).permissions(), error);
     }
     {
         QSettings store(qpath(copy), QSettings::IniFormat);

@@ -59,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"StoredFileUnreadable", "EACCES", "read", 0, "<none>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SettingsFile, AWriteThatSucceedsKeepsEveryOtherEntry) {
+TEST_F(SettingsFile, AWriteThatSucceedsKeepsEveryOtherEntryAndTheFilesPermissions) {
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const Finished run = this->run({"settings", "write", "LUMO Player", "Settings", "MBLog", "1"});
     ASSERT_EQ(run.status, 0) << run.dump();
     EXPECT_EQ(run.said("written"), std::vector<std::string>{"yes"}) << run.dump();
@@ -69,6 +70,7 @@ TEST_F(SettingsFile, AWriteThatSucceedsKeepsEveryOtherEntry) {
                              "PlaylistFolders=/lists", "INSTALLDIR=/opt/lumo", "MBLog=1"})
         EXPECT_NE(now.find(kept), std::string::npos) << kept << " is gone from\n" << now;
     EXPECT_EQ(names(), std::set<std::string>{"LUMO Player.ini"});
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 }  // namespace
