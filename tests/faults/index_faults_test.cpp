@@ -26,10 +26,14 @@ protected:
     std::vector<std::string> logged;
     std::vector<fs::path> reads;
 
+    static constexpr const char* Rules = "[Auto Playlist]\n";
+
     void SetUp() override {
         for (const char* name : {"a", "b", "c"}) writeWav(music / (std::string(name) + ".wav"), 0.05);
-        writeBytes(lists / "all.autopl", "[Auto Playlist]\n");
+        writeBytes(lists / "all.autopl", Rules);
     }
+    // The library only ever reads playlist files.
+    void TearDown() override { EXPECT_EQ(bytesOf(lists / "all.autopl"), Rules); }
     std::unique_ptr<MediaLibrary> open() {
         LibraryHooks hooks;
         hooks.log = [this](std::string line) { logged.push_back(std::move(line)); };
