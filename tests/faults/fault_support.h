@@ -157,10 +157,17 @@ protected:
         return entries;
     }
 
-    // Starts the helper with standard output and error in files of `folder`;
-    // standard input is a pipe whose writing end is returned in *input.
+    // Starts the helper (or another program) with standard output and error
+    // in files of `folder`; standard input is a pipe whose writing end is
+    // returned in *input.
     pid_t start(const std::vector<std::string>& arguments, const std::vector<std::string>& env,
                 const fs::path& folder, int* input = nullptr) const {
+        std::vector<std::string> command = {LUMO_FAULT_HELPER};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return startProgram(command, env, folder, input);
+    }
+    pid_t startProgram(const std::vector<std::string>& command, const std::vector<std::string>& env,
+                       const fs::path& folder, int* input = nullptr) const {
         fs::create_directories(folder);
         int pipeEnds[2] = {-1, -1};
         if (input && ::pipe2(pipeEnds, O_CLOEXEC) != 0) return -1;
@@ -173,8 +180,6 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 1, (folder / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, (folder / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-        std::vector<std::string> command = {LUMO_FAULT_HELPER};
-        command.insert(command.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv, envp;
         for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
         for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
