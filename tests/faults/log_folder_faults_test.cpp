@@ -36,6 +36,8 @@ struct Case {
     const char* calls;
     int skip;
 };
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 
 class LogFolderFaults : public LogFolder, public ::testing::WithParamInterface<Case> {};
 

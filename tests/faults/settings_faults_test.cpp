@@ -20,6 +20,8 @@ struct Case {
     int skip;
     const char* valueRead = "3";  // afterwards, in the same process
 };
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 
 class SettingsFile : public HelperTest {
 protected:
