@@ -1,16 +1,19 @@
 #include "platform/user_settings.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
-#include <QLockFile>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <regex>
+#include <thread>
 
 namespace lumo::platform {
 namespace {
@@ -71,6 +74,37 @@ bool writeChangedCopy(const std::filesystem::path& file, const std::filesystem::
     }
     return contentsOf(copy) == expected && syncToDisk(copy);
 }
+
+// One writer at a time, across processes: the settings folder's flock. The
+// kernel lets go of it when its holder dies, so a writer killed halfway
+// never stops the next one (a lock file, like QSettings' own, can be left
+// behind empty and then blocks every later write).
+class FolderLock {
+public:
+    explicit FolderLock(const std::filesystem::path& folder)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~FolderLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // False when another writer keeps the lock for five seconds. Where the
+    // file system has no locks, writers go unlocked: the rename still keeps
+    // the file whole.
+    bool take() {
+        if (fd_ < 0) return false;
+        for (int attempt = 0; attempt < 500; ++attempt) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+            if (errno != EWOULDBLOCK && errno != EINTR) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+private:
+    int fd_;
+};
 
 const char* const CopySuffix = ".new-";
 
@@ -148,10 +182,8 @@ bool writeSetting(std::string_view application, std::string_view section, std::s
     const std::filesystem::path file = settingsFileOf(application);
     std::error_code error;
     std::filesystem::create_directories(file.parent_path(), error);
-    // One writer at a time: the lock QSettings itself takes for this file.
-    QLockFile lock(qpath(file) + ".lock");
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(5000)) return false;
+    FolderLock lock(file.parent_path());
+    if (!lock.take()) return false;
     removeLeftCopies(file);
     std::string copyName = file.string() + CopySuffix + "XXXXXX";
     const int fd = ::mkostemp(copyName.data(), O_CLOEXEC);

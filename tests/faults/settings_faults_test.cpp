@@ -75,5 +75,14 @@ TEST_F(SettingsFile, AWriteThatSucceedsKeepsEveryOtherEntryAndTheFilesPermission
     EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+TEST_F(SettingsFile, ALockLeftByAKilledWriterDoesNotStopTheNextWrite) {
+    // What a QSettings writer killed as it made its lock file leaves: no
+    // owner to ask, so QSettings would wait for it for ever.
+    writeBytes(folder / "LUMO Player.ini.lock", "");
+    const Finished run = this->run({"settings", "write", "LUMO Player", "Settings", "MBLog", "1"});
+    EXPECT_EQ(run.said("written"), std::vector<std::string>{"yes"}) << run.dump();
+    EXPECT_NE(bytesOf(file).find("MBLog=1"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace lumo::faults::testing
