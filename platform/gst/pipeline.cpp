@@ -101,24 +101,31 @@ void Pipeline::onElementAdded(GstBin*, GstElement* element, gpointer self) {
 void Pipeline::onDrained(GstElement*, gpointer self) { static_cast<Pipeline*>(self)->switches_.end(); }
 
 GstBusSyncReply Pipeline::keepOrDrop(GstBus*, GstMessage* message, gpointer self) {
-    auto* pipeline = static_cast<Pipeline*>(self);
+    if (static_cast<Pipeline*>(self)->keeps(message)) return GST_BUS_PASS;
+    // A dropped message is the handler's to release; it holds a reference to
+    // the element that posted it, so a forgotten one keeps that element too.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
+}
+
+bool Pipeline::keeps(GstMessage* message) {
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_STATE_CHANGED:
-            if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline->playbin_)) {
+            if (GST_MESSAGE_SRC(message) == GST_OBJECT(playbin_)) {
                 GstState pending = GST_STATE_VOID_PENDING;
                 gst_message_parse_state_changed(message, nullptr, nullptr, &pending);
-                if (pending == GST_STATE_VOID_PENDING) pipeline->switches_.release();
+                if (pending == GST_STATE_VOID_PENDING) switches_.release();
             }
-            return GST_BUS_DROP;
+            return false;
         case GST_MESSAGE_ERROR:
         case GST_MESSAGE_EOS:
         case GST_MESSAGE_STREAM_START:
         case GST_MESSAGE_DURATION_CHANGED:
         case GST_MESSAGE_BUFFERING:
         case GST_MESSAGE_CLOCK_LOST:
-            return GST_BUS_PASS;
+            return true;
         default:
-            return GST_BUS_DROP;
+            return false;
     }
 }
 

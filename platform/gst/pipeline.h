@@ -63,8 +63,10 @@ private:
     // Gives playbin the URI, or the appsrc one for an image track, which the
     // next source-setup picks up. Any thread.
     void handOver(GstElement* playbin, const std::string& uri);
-    // Runs on the posting thread: notes when the pipeline has settled.
+    // Runs on the posting thread: notes when the pipeline has settled, and
+    // queues only the messages the player reads.
     static GstBusSyncReply keepOrDrop(GstBus* bus, GstMessage* message, gpointer self);
+    bool keeps(GstMessage* message);
 
     GstElement* playbin_ = nullptr;
     GstElement* sink_ = nullptr;

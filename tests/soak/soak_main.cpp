@@ -6,9 +6,10 @@
 // options beside the program (FSCLIENT.INI) give the circular trace log its
 // file and size.
 //
-//     lumo-soak [--scale S] [--folder DIR]
+//     lumo-soak [--scale S] [--folder DIR] [--phases activations,dialogs,...]
 //
-// S scales every phase's count (1 = the full soak). Exit status 0 when every
+// S scales every phase's count (1 = the full soak); --phases runs only the
+// phases named. Exit status 0 when every
 // step did what it should, 1 otherwise.
 #include <QApplication>
 #include <QMessageBox>
@@ -48,7 +49,11 @@ struct Phase {
 
 int failures = 0;
 
+std::string chosenPhases;  // empty: all
+
 void run(const Phase& phase, double scale) {
+    if (!chosenPhases.empty() && ("," + chosenPhases + ",").find("," + std::string(phase.name) + ",") == std::string::npos)
+        return;
     const long count = std::max(1L, static_cast<long>(static_cast<double>(phase.fullCount) * scale));
     ResidentSamples samples(count);
     long failed = 0;
@@ -133,6 +138,7 @@ int main(int argc, char** argv) {
         const std::string option = argv[i];
         if (option == "--scale") scale = std::atof(argv[i + 1]);
         else if (option == "--folder") folder = argv[i + 1];
+        else if (option == "--phases") chosenPhases = argv[i + 1];
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // At the real pace, as to a sound card: the check must see each item play.
