@@ -13,7 +13,7 @@
 #include "platform/library/text.h"
 #include "platform/library/wpl_title.h"
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(LUMO_LEAK_CHECK)
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -25,7 +25,7 @@ namespace {
 // Under the leak checker, what the parser allocates is ignored, what our
 // callbacks allocate is not. (A suppression file cannot tell them apart: GLib
 // has no frame pointers, so the leak's recorded stack ends in g_malloc.)
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(LUMO_LEAK_CHECK)
 struct IgnoreParserLeaks {
     IgnoreParserLeaks() { __lsan_disable(); }
     ~IgnoreParserLeaks() { __lsan_enable(); }
