@@ -101,11 +101,24 @@ void Pipeline::onElementAdded(GstBin*, GstElement* element, gpointer self) {
 void Pipeline::onDrained(GstElement*, gpointer self) { static_cast<Pipeline*>(self)->switches_.end(); }
 
 GstBusSyncReply Pipeline::keepOrDrop(GstBus*, GstMessage* message, gpointer self) {
-    if (static_cast<Pipeline*>(self)->keeps(message)) return GST_BUS_PASS;
-    // A dropped message is the handler's to release; it holds a reference to
-    // the element that posted it, so a forgotten one keeps that element too.
-    gst_message_unref(message);
+    auto* pipeline = static_cast<Pipeline*>(self);
+    if (pipeline->keeps(message)) return GST_BUS_PASS;
+    // A dropped message is the handler's to release. It holds the element
+    // that posted it, possibly the last reference to an element playbin has
+    // just removed: released here, on that element's own streaming thread,
+    // the element would stop its own task. The host's thread releases it.
+    std::lock_guard lock(pipeline->droppedMutex_);
+    pipeline->dropped_.push_back(message);
     return GST_BUS_DROP;
+}
+
+void Pipeline::releaseDropped() {
+    std::vector<GstMessage*> dropped;
+    {
+        std::lock_guard lock(droppedMutex_);
+        dropped.swap(dropped_);
+    }
+    for (GstMessage* message : dropped) gst_message_unref(message);
 }
 
 bool Pipeline::keeps(GstMessage* message) {
@@ -142,6 +155,7 @@ bool Pipeline::switchToFallbackSink() {
 void Pipeline::setUri(const std::string& uri) { handOver(playbin_, uri); }
 
 GstStateChangeReturn Pipeline::setState(GstState state) {
+    releaseDropped();
     switches_.holdOff();
     const GstStateChangeReturn result = gst_element_set_state(playbin_, state);
     // An asynchronous change is released by its final state-changed message.
@@ -169,9 +183,13 @@ bool Pipeline::hasVideo() const {
     return streams > 0;
 }
 
-GstMessage* Pipeline::popMessage() { return gst_bus_pop(bus_); }
+GstMessage* Pipeline::popMessage() {
+    releaseDropped();
+    return gst_bus_pop(bus_);
+}
 
 void Pipeline::discardMessages() {
+    releaseDropped();
     while (GstMessage* message = gst_bus_pop(bus_)) gst_message_unref(message);
 }
 

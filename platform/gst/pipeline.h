@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/gst/cd_image_stream.h"
 #include "platform/gst/switch_guard.h"
@@ -67,6 +68,8 @@ private:
     // queues only the messages the player reads.
     static GstBusSyncReply keepOrDrop(GstBus* bus, GstMessage* message, gpointer self);
     bool keeps(GstMessage* message);
+    // Releases the dropped messages; the host's thread only.
+    void releaseDropped();
 
     GstElement* playbin_ = nullptr;
     GstElement* sink_ = nullptr;
@@ -75,6 +78,8 @@ private:
     gulong aboutToFinish_ = 0, elementAdded_ = 0, sourceSetup_ = 0;
     std::mutex imageMutex_;
     std::optional<ImageTrack> pendingImage_;
+    std::mutex droppedMutex_;
+    std::vector<GstMessage*> dropped_;  // by streaming threads, for the host's thread to release
     SwitchGuard switches_;
     NextUri nextUri_;
     bool fallback_ = false;
