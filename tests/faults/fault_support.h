@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/temp_folder.h"
+
 extern char** environ;
 
 namespace lumo::faults::testing {
@@ -31,24 +33,7 @@ namespace lumo::faults::testing {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "lumo-faults-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const fs::path& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
+using lumo::testing::TempFolder;
 
 inline std::string bytesOf(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);

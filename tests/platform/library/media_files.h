@@ -17,29 +17,13 @@
 #include <vector>
 
 #include "platform/library/discoverer.h"
+#include "tests/temp_folder.h"
 
 namespace lumo::platform::library::testing {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "lumo-library-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const fs::path& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
+using lumo::testing::TempFolder;
 
 inline void writeText(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
