@@ -24,12 +24,23 @@ GstState gstStateOf(int target) {
 void GstMediaPlayer::pump() {
     if (!pipeline_ || pumping_) return;
     pumping_ = true;
+    bool restarted = false;
     for (;;) {
         while (GstMessage* message = pipeline_->popMessage()) {
             handle(message);
             gst_message_unref(message);
         }
         if (!startFailed_) break;
+        if (!errorReported_ && !restarted && current_ >= 0) {
+            // No element said why: playbin itself was left broken (a host
+            // control meeting a switch to the next item). From NULL the same
+            // item opens afresh; a second failure is reported.
+            restarted = true;
+            const Target target = target_;
+            pipeline_->setState(GST_STATE_NULL);
+            open(current_, target);
+            continue;
+        }
         // A state change failed; its element's ERROR (if it posted one) was
         // handled above.
         if (!errorReported_) {
