@@ -16,7 +16,7 @@ BENCH_FLAGS = --benchmark_out_format=json \
 	--benchmark_repetitions=5 \
 	--benchmark_report_aggregates_only=true
 
-.PHONY: all deps build test test-sanitize bench demo fuzz crash-test soak clean
+.PHONY: all deps build test test-sanitize bench demo fuzz crash-test soak deb package-check clean
 
 all: build
 
@@ -49,6 +49,16 @@ bench: build
 		echo "results: $(BENCH_DIR)/$$name.json"; \
 	done; \
 	if [ $$found -eq 0 ]; then echo "no benchmarks built (add bench/<name>_bench.cpp)"; fi
+
+# The Debian package of everything `cmake --install` puts in place, under /usr.
+deb: build
+	cd $(BUILD_DIR) && cpack -G DEB
+	@ls $(BUILD_DIR)/packages/*.deb
+
+# Installs the package on this machine (root or sudo) and builds and runs
+# hosts against it, as a fresh machine would.
+package-check: deb
+	bash scripts/package-check $(BUILD_DIR)
 
 demo: build
 	SHOW_ERROR=$(SHOW_ERROR) bash scripts/demo

@@ -46,6 +46,9 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> arguments) {
                 parsed.error = "-e needs a call";
             else
                 options.calls.push_back(arguments[++i]);
+        } else if (argument == "--register" || argument == "--unregister") {
+            // The same as the statement, run before any other call.
+            options.calls.insert(options.calls.begin(), ":" + argument.substr(2));
         } else if (valueOption(arguments, i, "--library", value, parsed.error)) {
             options.library = value;
         } else if (valueOption(arguments, i, "--progid", value, parsed.error)) {
@@ -58,7 +61,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> arguments) {
 }
 
 std::string usage() {
-    return "usage: lumo-host [--library PATH] [--progid PROGID] [-e CALL]... [SCRIPT | -]\n"
+    return "usage: lumo-host [--library PATH] [--progid PROGID] [--register | --unregister] [-e CALL]... [SCRIPT | -]\n"
            "Calls the operations of LUMOAudioPlayer.cLUMOAudio by name, one call per line, and prints one\n"
            "JSON object per call. The -e calls run first, then SCRIPT, or standard input when SCRIPT is '-'\n"
            "or when neither SCRIPT nor -e is given.\n"

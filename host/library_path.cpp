@@ -1,8 +1,6 @@
 #include "host/library_path.h"
 
-#include <fstream>
-
-#include "lumo/create_object.h"
+#include "automation/client/class_registry.h"
 
 namespace lumo::host {
 namespace {
@@ -25,14 +23,9 @@ bool isFile(const fs::path& path) {
 }  // namespace
 
 std::optional<fs::path> registeredLibrary(const std::string& progId) {
-    std::ifstream in(registrationFile(progId));
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.starts_with("Library=")) continue;
-        const std::string path = line.substr(8);
-        if (!path.empty()) return fs::path(path);
-    }
-    return std::nullopt;
+    const std::optional<registry::Registration> registration = registry::readRegistration(progId);
+    if (!registration) return std::nullopt;
+    return registration->library;
 }
 
 std::optional<fs::path> findLibrary(const LibrarySearch& search) {
@@ -40,7 +33,11 @@ std::optional<fs::path> findLibrary(const LibrarySearch& search) {
     if (!search.environment.empty()) return absolutePath(search.environment);
     if (!search.executable.empty()) {
         const fs::path folder = absolutePath(search.executable).parent_path();
-        for (const fs::path& candidate : {folder.parent_path() / "lib" / kLibraryFile, folder / kLibraryFile})
+        // The build tree keeps the library in ../lib; an installed lumo-host
+        // finds it in the libdir of its own prefix.
+        for (const fs::path& candidate : {folder.parent_path() / "lib" / kLibraryFile,
+                                          (folder / LUMO_RELATIVE_LIBDIR / kLibraryFile).lexically_normal(),
+                                          folder / kLibraryFile})
             if (isFile(candidate)) return candidate;
     }
     return registeredLibrary(search.progId);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -45,6 +46,30 @@ std::filesystem::path classesFolder() {
     return std::filesystem::path(home && *home ? home : "/tmp") / ".local" / "share" / "lumo" / "classes";
 }
 
+std::vector<std::filesystem::path> systemClassesFolders() {
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    const std::string list = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
+    std::vector<std::filesystem::path> folders;
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t end = std::min(list.find(':', start), list.size());
+        const std::string entry = list.substr(start, end - start);
+        // Relative entries are invalid in the base directory rules.
+        if (!entry.empty() && entry.front() == '/') folders.push_back(std::filesystem::path(entry) / "lumo" / "classes");
+        start = end + 1;
+    }
+    return folders;
+}
+
+std::optional<std::filesystem::path> findRegistrationFile(std::string_view progId) {
+    std::error_code error;
+    const std::string name = std::string(progId) + ".class";
+    if (std::filesystem::exists(registrationFile(progId), error)) return registrationFile(progId);
+    for (const std::filesystem::path& folder : systemClassesFolders())
+        if (std::filesystem::exists(folder / name, error)) return folder / name;
+    return std::nullopt;
+}
+
 std::optional<Guid> parseGuid(std::string_view text) {
     if (text.size() != 38 || text.front() != '{' || text.back() != '}') return std::nullopt;
     unsigned value[11];
@@ -61,8 +86,13 @@ std::optional<Guid> parseGuid(std::string_view text) {
 }
 
 std::optional<Registration> readRegistration(std::string_view progId, std::string* why) {
-    std::ifstream in(registrationFile(progId));
-    if (!in) return std::nullopt;
+    const std::optional<std::filesystem::path> file = findRegistrationFile(progId);
+    if (!file) return std::nullopt;
+    std::ifstream in(*file);
+    if (!in) {
+        if (why) *why = "cannot read " + file->string();
+        return std::nullopt;
+    }
     Registration found;
     found.progId = progId;
     bool haveClass = false;
@@ -80,10 +110,17 @@ std::optional<Registration> readRegistration(std::string_view progId, std::strin
         }
     }
     if (!haveClass || found.library.empty() || found.library.is_relative()) {
-        if (why) *why = registrationFile(progId).string() + " names no class id or no absolute library path";
+        if (why) *why = file->string() + " names no class id or no absolute library path";
         return std::nullopt;
     }
     return found;
+}
+
+std::string registrationText(const Registration& registration) {
+    std::ostringstream text;
+    text << "[Class]\nProgID=" << registration.progId << "\nCLSID=" << toString(registration.clsid)
+         << "\nLibrary=" << registration.library.string() << "\n";
+    return text.str();
 }
 
 bool writeRegistration(const Registration& registration, std::string* why) {
@@ -92,10 +129,7 @@ bool writeRegistration(const Registration& registration, std::string* why) {
     std::filesystem::create_directories(folder, error);
     const std::filesystem::path target = registrationFile(registration.progId);
     const std::filesystem::path temporary = target.string() + ".new";
-    std::ostringstream text;
-    text << "[Class]\nProgID=" << registration.progId << "\nCLSID=" << toString(registration.clsid)
-         << "\nLibrary=" << registration.library.string() << "\n";
-    const std::string bytes = text.str();
+    const std::string bytes = registrationText(registration);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     bool written = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     written = fd >= 0 && ::fsync(fd) == 0 && written;

@@ -166,6 +166,12 @@ public:
     explicit operator bool() const { return object_ != nullptr; }
     void reset() { ComPtr().swap(*this); }
     void swap(ComPtr& other) noexcept { std::swap(object_, other.object_); }
+    // Hands the reference over to the caller.
+    Interface* detach() {
+        Interface* object = object_;
+        object_ = nullptr;
+        return object;
+    }
     // For calls that hand out a new reference.
     Interface** put() {
         reset();

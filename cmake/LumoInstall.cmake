@@ -1,0 +1,60 @@
+# What `cmake --install` puts where: the libraries, the public headers, a
+# CMake package (find_package(LUMOAudioPlayer) with the imported targets
+# LUMOAudioPlayer::lumo and LUMOAudioPlayer::LUMOAudioPlayer), a pkg-config
+# file, the programs, the man page, the Python module and the system's class
+# registration, so that hosts create the object without registering first.
+
+include(CMakePackageConfigHelpers)
+
+set(LUMO_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/LUMOAudioPlayer")
+
+install(TARGETS LUMOAudioPlayer lumo
+    EXPORT LUMOAudioPlayerTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS lumo-host lumo-trace-monitor lumo-check-playlist
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/lumo" DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES "${PROJECT_SOURCE_DIR}/docs/lumo-host.1" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+install(EXPORT LUMOAudioPlayerTargets
+    NAMESPACE LUMOAudioPlayer::
+    DESTINATION ${LUMO_CMAKE_DIR})
+configure_package_config_file(
+    "${PROJECT_SOURCE_DIR}/cmake/LUMOAudioPlayerConfig.cmake.in"
+    "${PROJECT_BINARY_DIR}/LUMOAudioPlayerConfig.cmake"
+    INSTALL_DESTINATION ${LUMO_CMAKE_DIR})
+write_basic_package_version_file(
+    "${PROJECT_BINARY_DIR}/LUMOAudioPlayerConfigVersion.cmake"
+    COMPATIBILITY SameMajorVersion)
+install(FILES
+    "${PROJECT_BINARY_DIR}/LUMOAudioPlayerConfig.cmake"
+    "${PROJECT_BINARY_DIR}/LUMOAudioPlayerConfigVersion.cmake"
+    DESTINATION ${LUMO_CMAKE_DIR})
+
+# The pkg-config file finds its prefix from its own place (pkg-config's
+# pcfiledir), so a tree installed under any prefix stays right.
+configure_file("${PROJECT_SOURCE_DIR}/cmake/LUMOAudioPlayer.pc.in"
+    "${PROJECT_BINARY_DIR}/LUMOAudioPlayer.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/LUMOAudioPlayer.pc" DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The Python module goes where Debian's python3 finds modules of packages.
+set(LUMO_PYTHON_DIR "lib/python3/dist-packages" CACHE STRING "Where the Python module is installed, below the prefix")
+install(FILES "${PROJECT_SOURCE_DIR}/host/python/lumo.py" DESTINATION ${LUMO_PYTHON_DIR})
+install(FILES "${PROJECT_SOURCE_DIR}/host/python/play_example.py"
+    DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+
+# The system's registration names the library at the prefix the install
+# actually goes to (a package stages it with its own prefix), so it is
+# written at install time.
+install(CODE "
+    set(_library \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/libLUMOAudioPlayer.so.${PROJECT_VERSION_MAJOR}\")
+    set(_folder \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/lumo/classes\")
+    execute_process(COMMAND \"$<TARGET_FILE:lumo-registration-text>\" \"\${_library}\"
+        OUTPUT_VARIABLE _text RESULT_VARIABLE _failed)
+    if(_failed)
+        message(FATAL_ERROR \"cannot make the class registration\")
+    endif()
+    file(MAKE_DIRECTORY \"\${_folder}\")
+    file(WRITE \"\${_folder}/LUMOAudioPlayer.cLUMOAudio.class\" \"\${_text}\")
+    message(STATUS \"Installing: \${_folder}/LUMOAudioPlayer.cLUMOAudio.class\")
+")
