@@ -2,42 +2,53 @@
 
 #include "failsafe/runtime_error.h"
 #include "platform/duration_text.h"
+#include "platform/linux/musicbrainz_disc_id.h"
 
 namespace lumo::platform::linux_drives {
 namespace {
 
 class Track final : public Media {
 public:
-    Track(std::string name, std::string uri, double seconds)
-        : name_(std::move(name)), uri_(std::move(uri)), seconds_(seconds) {}
+    Track(const TocTrack& track, std::string uri, double seconds)
+        : name_(track.title.empty() ? "Track " + std::to_string(track.number) : track.title),
+          title_(track.title),
+          uri_(std::move(uri)),
+          seconds_(seconds) {}
     std::string name() const override { return name_; }
     std::string getItemInfo(std::string_view attribute) const override {
         if (attribute == "SourceURL") return uri_;
         if (attribute == "MediaType") return "audio";
         if (attribute == "Duration") return durationText(seconds_);
+        if (attribute == "Title") return title_;
         return {};
     }
 
 private:
-    std::string name_, uri_;
+    std::string name_, title_, uri_;
     double seconds_;
 };
 
 class DiscPlaylist final : public Playlist {
 public:
-    DiscPlaylist(std::string name, std::vector<MediaPtr> tracks) : name_(std::move(name)), tracks_(std::move(tracks)) {}
+    DiscPlaylist(std::string name, const Toc& toc, std::vector<MediaPtr> tracks)
+        : name_(std::move(name)), title_(toc.title), discId_(musicBrainzDiscId(toc)), tracks_(std::move(tracks)) {}
     int32_t count() const override { return static_cast<int32_t>(tracks_.size()); }
     std::string name() const override { return name_; }
     MediaPtr item(int32_t index) const override {
         if (index < 0 || index >= count()) failsafe::raiseError(failsafe::error::SubscriptOutOfRange);
         return tracks_[static_cast<size_t>(index)];
     }
+    // Besides the drive's serial number, the disc's MusicBrainz identifier
+    // and its CD-TEXT or CUE title.
     std::string getItemInfo(std::string_view attribute) const override {
-        return attribute == "PlaylistType" ? "CD" : std::string();
+        if (attribute == "PlaylistType") return "CD";
+        if (attribute == "MusicBrainzDiscID") return discId_;
+        if (attribute == "Title") return title_;
+        return {};
     }
 
 private:
-    std::string name_;
+    std::string name_, title_, discId_;
     std::vector<MediaPtr> tracks_;
 };
 
@@ -56,12 +67,11 @@ public:
             for (size_t t = 0; t < disc->toc.tracks.size(); ++t) {
                 const TocTrack& track = disc->toc.tracks[t];
                 if (!track.audio) continue;
-                const std::string name = track.title.empty() ? "Track " + std::to_string(track.number) : track.title;
-                tracks.push_back(std::make_shared<Track>(name, trackUri(disc->source, track.number),
+                tracks.push_back(std::make_shared<Track>(track, trackUri(disc->source, track.number),
                                                          disc->toc.trackFrames(t) / double(framesPerSecond)));
             }
         }
-        return std::make_shared<DiscPlaylist>(disc->volume.volumeName, std::move(tracks));
+        return std::make_shared<DiscPlaylist>(disc->volume.volumeName, disc->toc, std::move(tracks));
     }
 
 private:

@@ -158,6 +158,7 @@ std::optional<Toc> tocOfCueSheet(const CueSheet& sheet) {
     // Files larger than any disc would wrap the lead-out to a negative sector.
     if (start + gaps > INT32_MAX / 2) return std::nullopt;
     toc.leadOutLba = static_cast<int32_t>(start + gaps);
+    toc.title = sheet.title;
     return toc;
 }
 

@@ -25,6 +25,7 @@ struct TocTrack {
 struct Toc {
     std::vector<TocTrack> tracks;
     int32_t leadOutLba = 0;
+    std::string title;  // the disc's, from CD-TEXT or the CUE sheet, may be empty
 
     bool hasAudio() const;
     // A disc is an audio disc when its first track is audio (a data track

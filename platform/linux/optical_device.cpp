@@ -27,6 +27,21 @@ std::vector<std::string> findOpticalDrives() {
     return devices;
 }
 
+namespace {
+
+// The titles of a disc with CD-TEXT (libcdio hands them over in UTF-8);
+// block 0 is the disc's own.
+void readCdText(CdIo_t* cdio, Toc& toc) {
+    const cdtext_t* text = cdio_get_cdtext(cdio);
+    if (!text) return;
+    if (const char* title = cdtext_get_const(text, CDTEXT_FIELD_TITLE, 0)) toc.title = title;
+    for (TocTrack& track : toc.tracks)
+        if (const char* title = cdtext_get_const(text, CDTEXT_FIELD_TITLE, static_cast<track_t>(track.number)))
+            track.title = title;
+}
+
+}  // namespace
+
 std::optional<OpticalDisc> readOpticalDisc(const std::string& device, std::string& why) {
     std::unique_ptr<CdIo_t, void (*)(CdIo_t*)> cdio(cdio_open(device.c_str(), DRIVER_LINUX), cdio_destroy);
     if (!cdio) {
@@ -49,6 +64,7 @@ std::optional<OpticalDisc> readOpticalDisc(const std::string& device, std::strin
         disc.toc.tracks.push_back({track, lsn, cdio_get_track_format(cdio.get(), track) == TRACK_FORMAT_AUDIO, ""});
     }
     disc.toc.leadOutLba = cdio_get_track_lsn(cdio.get(), CDIO_CDROM_LEADOUT_TRACK);
+    readCdText(cdio.get(), disc.toc);
     if (disc.toc.isAudioDisc()) {
         disc.volume = audioDiscVolume(disc.toc);
     } else {

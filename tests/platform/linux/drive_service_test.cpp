@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "failsafe/runtime_error.h"
+#include "platform/linux/musicbrainz_disc_id.h"
 #include "platform/linux/cd_collection.h"
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_drive_service.h"
@@ -182,6 +183,17 @@ TEST_F(LinuxDrivesTest, ThePlayersCdDrivesAreTheSameDrivesWithTheirTracks) {
     EXPECT_EQ(disc->item(2)->getItemInfo("Duration"), "280.307");  // 21023 frames
     EXPECT_EQ(players.item(1)->playlist()->count(), 0);             // a data disc has no tracks to play
     EXPECT_THROW(players.item(3), failsafe::RuntimeError);
+
+    // The disc's own titles, and the identifier of the sheet's table of contents.
+    EXPECT_EQ(disc->getItemInfo("Title"), "Demo Disc");
+    EXPECT_EQ(disc->item(1)->getItemInfo("Title"), "Middle");
+    EXPECT_EQ(disc->item(2)->getItemInfo("Title"), "");
+    Toc toc;
+    toc.tracks = {{1, 0, true, ""}, {2, 18342, true, ""}, {3, 18342 + 21869, true, ""}};
+    toc.leadOutLba = 18342 + 21869 + 21023;
+    EXPECT_EQ(disc->getItemInfo("MusicBrainzDiscID"), musicBrainzDiscId(toc));
+    EXPECT_EQ(disc->getItemInfo("MusicBrainzDiscID").size(), 28u);
+    EXPECT_EQ(players.item(1)->playlist()->getItemInfo("MusicBrainzDiscID"), "");
 }
 
 }  // namespace
