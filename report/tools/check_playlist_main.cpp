@@ -7,6 +7,7 @@
 //     lumo-check-playlist [--no-window] [--screenshot FILE.png] PLAYLIST
 //     lumo-check-playlist [--no-window] [--screenshot FILE.png] --cd D:
 //
+// For a disc it also prints the disc's title and MusicBrainz identifier.
 // Exit status 0 when the check ends "Status = Done", 1 when it ends with an
 // error, 2 for a wrong command line.
 
@@ -43,6 +44,15 @@ void printTable(const frmCheckPL& check) {
     for (const auto& row : check.rows())
         std::printf("  %5d  %-32s %-6s %s\n", ++number, row.mediaItem.c_str(), row.type.c_str(), row.sourceUrl.c_str());
     std::printf("  %s | %s | %s\n", check.panels()[0].c_str(), check.panels()[1].c_str(), check.panels()[2].c_str());
+}
+
+// What identifies the checked disc beyond its drive's serial number.
+void printDisc() {
+    const lumo::platform::PlaylistPtr disc = lumo::player::AudioPlayer().WMPlayer().currentPlaylist();
+    if (!disc || disc->getItemInfo("PlaylistType") != "CD") return;
+    if (const std::string title = disc->getItemInfo("Title"); !title.empty()) std::printf("  Disc title: %s\n", title.c_str());
+    if (const std::string id = disc->getItemInfo("MusicBrainzDiscID"); !id.empty())
+        std::printf("  MusicBrainz disc ID: %s\n", id.c_str());
 }
 
 }  // namespace
@@ -97,6 +107,7 @@ int main(int argc, char** argv) {
         check.DoReport(selection);
     }
     printTable(check);
+    if (selection.tab == 2) printDisc();
     lumo::player::unloadAudioPlayer();
     return check.panels()[0] == "Status = Done" ? 0 : 1;
 }
