@@ -35,6 +35,10 @@ TEST(CommandLine, OptionsCallsAndScript) {
     EXPECT_FALSE(reads({"-e", "Version"}));
     EXPECT_EQ(parseCommandLine(std::vector<std::string>{}).options.progId, "LUMOAudioPlayer.cLUMOAudio");
     EXPECT_EQ(parseCommandLine(std::vector<std::string>{"--", "-odd name"}).options.script, "-odd name");
+    // --register runs before the -e calls, and alone it reads no script.
+    const CommandLine registering = parseCommandLine(std::vector<std::string>{"-e", "Version", "--register"}).options;
+    EXPECT_EQ(registering.calls, (std::vector<std::string>{":register", "Version"}));
+    EXPECT_FALSE(parseCommandLine(std::vector<std::string>{"--unregister"}).options.readsStandardInput());
 
     const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
         {{"-e"}, "-e needs a call"},
