@@ -1,5 +1,10 @@
 #include "host/script_runner.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
 #include <chrono>
 #include <thread>
 
@@ -13,6 +18,21 @@ using Clock = std::chrono::steady_clock;
 // How often :wait reads its property: often enough to see a short state,
 // rarely enough to leave the player its time.
 constexpr auto kPollInterval = std::chrono::milliseconds(20);
+
+// Waits for the given time. When the library has made a Qt application on
+// this thread (it does for the desktop's media controls), the wait runs
+// Qt's event loop instead of sleeping, so that the desktop's calls are
+// served while a script waits.
+void pause(std::chrono::milliseconds duration) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application || application->thread() != QThread::currentThread()) {
+        std::this_thread::sleep_for(duration);
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 std::string defaultDescription(HRESULT code, const std::string& name, bool assignment) {
     switch (code) {
@@ -164,7 +184,7 @@ bool ScriptRunner::wait(const Wait& wait, std::string* failure) {
             print(json::waitRecord(wait.text, false, elapsed()));
             return true;
         }
-        std::this_thread::sleep_for(kPollInterval);
+        pause(kPollInterval);
     }
     print(json::waitRecord(wait.text, true, elapsed()));
     return true;
@@ -198,7 +218,7 @@ bool ScriptRunner::run(const Statement& statement, std::string* failure) {
         bool operator()(const Assignment& s) { return runner.assign(s, failure); }
         bool operator()(const Wait& s) { return runner.wait(s, failure); }
         bool operator()(const Sleep& s) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(s.ms));
+            pause(std::chrono::milliseconds(s.ms));
             return true;
         }
         bool operator()(const Register& s) {

@@ -2,6 +2,7 @@
 #include "common/message_boxes.h"
 #include "platform/gst/default_player.h"
 #include "player/audio_player_host.h"
+#include "player/desktop/mpris_service.h"
 
 namespace lumo::player {
 namespace {
@@ -40,6 +41,7 @@ frmAudioPlayer& AudioPlayer() {
     if (!h.loaded) {
         h.loaded = true;  // before the load steps: they may reach the window again
         window.Form_Load();
+        desktop::startDesktopService();  // the desktop's media controls, while the host is loaded
     }
     return window;
 }
@@ -49,6 +51,7 @@ bool audioPlayerLoaded() { return holder().window && holder().loaded; }
 void unloadAudioPlayer() {
     Holder& h = holder();
     if (!h.window) return;
+    desktop::stopDesktopService();
     constexpr int32_t unloadedByCode = 1;
     h.window->Form_QueryUnload(unloadedByCode);  // never refuses
     h.window.reset();

@@ -1,0 +1,221 @@
+#include "player/desktop/mpris_state.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "failsafe/procedure.h"
+#include "failsafe/runtime_error.h"
+
+namespace lumo::player::desktop {
+namespace {
+
+using platform::PlayState;
+
+QString text(const std::string& value) { return QString::fromStdString(value); }
+
+std::string lowerTrimmed(std::string_view value) {
+    const size_t first = value.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    value = value.substr(first, value.find_last_not_of(" \t") - first + 1);
+    std::string lower(value);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+// FNV-1a: a stable name for an item, whatever process or run computes it.
+uint64_t fingerprint(std::string_view url, std::string_view title) {
+    uint64_t hash = 14695981039346656037ull;
+    const auto add = [&hash](std::string_view part) {
+        for (const char c : part) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    };
+    add(url);
+    add(std::string_view("\0", 1));
+    add(title);
+    return hash;
+}
+
+}  // namespace
+
+QString instanceServiceName(qint64 pid) {
+    return QStringLiteral("%1.instance%2").arg(QLatin1String(kServiceName)).arg(pid);
+}
+
+QStringList supportedUriSchemes() { return {QStringLiteral("file"), QStringLiteral("cdda")}; }
+
+QStringList supportedMimeTypes() {
+    return {QStringLiteral("audio/mpeg"),    QStringLiteral("audio/flac"),         QStringLiteral("audio/x-flac"),
+            QStringLiteral("audio/ogg"),     QStringLiteral("audio/x-vorbis+ogg"), QStringLiteral("audio/x-wav"),
+            QStringLiteral("audio/wav"),     QStringLiteral("audio/mp4"),          QStringLiteral("audio/aac"),
+            QStringLiteral("audio/x-ms-wma")};
+}
+
+bool mediaKeysEnabled(const std::optional<std::string>& setting) {
+    if (!setting) return true;
+    const std::string value = lowerTrimmed(*setting);
+    return value != "0" && value != "false" && value != "off" && value != "no";
+}
+
+PlayerSnapshot readSnapshot(platform::MediaPlayer& player) {
+    const failsafe::ErrorState hostError = failsafe::Err();
+    PlayerSnapshot snapshot;
+    {
+        failsafe::Procedure proc(failsafe::NoTrace{}, failsafe::PassOver{});
+        proc.step([&] { snapshot.state = player.playState(); });
+        platform::MediaPtr media;
+        proc.step([&] { media = player.currentMedia(); });
+        if (media) {
+            snapshot.hasMedia = true;
+            proc.step([&] { snapshot.title = media->name(); });
+            proc.step([&] { snapshot.url = media->getItemInfo("SourceURL"); });
+            proc.step([&] { snapshot.artist = media->getItemInfo("Author"); });
+            proc.step([&] { snapshot.duration = media->getItemInfo("Duration"); });
+        }
+        proc.step([&] {
+            if (const platform::PlaylistPtr playlist = player.currentPlaylist()) snapshot.playlist = playlist->name();
+        });
+        platform::PlayerSettings* settings = nullptr;
+        proc.step([&] { settings = &player.settings(); });
+        if (settings) {
+            proc.step([&] { snapshot.volume = settings->volume(); });
+            proc.step([&] { snapshot.shuffle = settings->getMode("shuffle"); });
+            proc.step([&] { snapshot.loop = settings->getMode("loop"); });
+        }
+    }
+    failsafe::Err() = hostError;
+    return snapshot;
+}
+
+QString playbackStatusOf(PlayState state, const QString& previous) {
+    switch (state) {
+        case PlayState::Playing: return QStringLiteral("Playing");
+        case PlayState::Paused: return QStringLiteral("Paused");
+        case PlayState::Transitioning:
+        case PlayState::Buffering:
+        case PlayState::Waiting: return previous.isEmpty() ? QStringLiteral("Stopped") : previous;
+        default: return QStringLiteral("Stopped");
+    }
+}
+
+std::optional<qint64> durationMicroseconds(std::string_view duration) {
+    const std::string trimmed = lowerTrimmed(duration);
+    double seconds = 0;
+    const char* end = trimmed.data() + trimmed.size();
+    const auto [stop, failure] = std::from_chars(trimmed.data(), end, seconds);
+    if (trimmed.empty() || failure != std::errc() || stop != end) return std::nullopt;
+    // Beyond a year is no track length the player can have learned.
+    if (!std::isfinite(seconds) || seconds <= 0 || seconds > 365.0 * 24 * 3600) return std::nullopt;
+    return static_cast<qint64>(std::llround(seconds * 1e6));
+}
+
+QDBusObjectPath trackIdOf(std::string_view url, std::string_view title) {
+    return QDBusObjectPath(QStringLiteral("/org/lumo/AudioPlayer/Track/t%1")
+                               .arg(fingerprint(url, title), 16, 16, QLatin1Char('0')));
+}
+
+QVariantMap metadataOf(const PlayerSnapshot& snapshot) {
+    QVariantMap metadata;
+    if (!snapshot.hasMedia) return metadata;
+    metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackIdOf(snapshot.url, snapshot.title)));
+    metadata.insert(QStringLiteral("xesam:title"), text(snapshot.title));
+    metadata.insert(QStringLiteral("xesam:url"), text(snapshot.url));
+    metadata.insert(QStringLiteral("xesam:album"), text(snapshot.playlist));
+    if (const std::optional<qint64> length = durationMicroseconds(snapshot.duration))
+        metadata.insert(QStringLiteral("mpris:length"), QVariant::fromValue<qlonglong>(*length));
+    if (!snapshot.artist.empty()) metadata.insert(QStringLiteral("xesam:artist"), QStringList{text(snapshot.artist)});
+    return metadata;
+}
+
+double volumeFractionOf(int32_t volume) { return std::clamp(volume, 0, 100) / 100.0; }
+
+std::optional<int32_t> playerVolumeOf(double fraction) {
+    if (std::isnan(fraction)) return std::nullopt;
+    return static_cast<int32_t>(std::lround(std::clamp(fraction, 0.0, 1.0) * 100.0));
+}
+
+QString loopStatusOf(bool loop) { return loop ? QStringLiteral("Playlist") : QStringLiteral("None"); }
+
+std::optional<bool> loopModeOf(const QString& status) {
+    if (status == QLatin1String("None")) return false;
+    if (status == QLatin1String("Playlist") || status == QLatin1String("Track")) return true;
+    return std::nullopt;
+}
+
+std::optional<Action> actionNamed(std::string_view method) {
+    if (method == "Play") return Action::Play;
+    if (method == "Pause") return Action::Pause;
+    if (method == "PlayPause") return Action::PlayPause;
+    if (method == "Stop") return Action::Stop;
+    if (method == "Next") return Action::Next;
+    if (method == "Previous") return Action::Previous;
+    return std::nullopt;
+}
+
+void perform(Action action, platform::MediaPlayer& player) {
+    platform::Controls& controls = player.controls();
+    switch (action) {
+        case Action::Play: controls.play(); break;
+        case Action::Pause: controls.pause(); break;
+        case Action::PlayPause:
+            if (player.playState() == PlayState::Playing)
+                controls.pause();
+            else
+                controls.play();
+            break;
+        case Action::Stop: controls.stop(); break;
+        case Action::Next: controls.next(); break;
+        case Action::Previous: controls.previous(); break;
+    }
+}
+
+QVariantMap MprisState::update(const PlayerSnapshot& snapshot, Clock::time_point now) {
+    const QString status = playbackStatusOf(snapshot.state, status_);
+    const QVariantMap metadata = metadataOf(snapshot);
+    const double volume = volumeFractionOf(snapshot.volume);
+
+    // The position starts again with another item and after a stop, runs
+    // while playing and holds while paused.
+    const bool otherItem = metadata.value(QStringLiteral("mpris:trackid")) != metadata_.value(QStringLiteral("mpris:trackid"));
+    const bool playing = status == QLatin1String("Playing");
+    if (otherItem || status == QLatin1String("Stopped")) {
+        played_ = {};
+        playingSince_.reset();
+    } else if (!playing && playingSince_) {
+        played_ += now - *playingSince_;
+        playingSince_.reset();
+    }
+    if (playing && !playingSince_) playingSince_ = now;
+    length_ = durationMicroseconds(snapshot.duration);
+
+    QVariantMap changed;
+    if (!updated_ || status != status_) changed.insert(QStringLiteral("PlaybackStatus"), status);
+    if (!updated_ || metadata != metadata_) changed.insert(QStringLiteral("Metadata"), metadata);
+    if (!updated_ || volume != volume_) changed.insert(QStringLiteral("Volume"), volume);
+    if (!updated_ || snapshot.shuffle != shuffle_) changed.insert(QStringLiteral("Shuffle"), snapshot.shuffle);
+    if (!updated_ || snapshot.loop != loop_) changed.insert(QStringLiteral("LoopStatus"), loopStatusOf(snapshot.loop));
+    updated_ = true;
+    status_ = status;
+    metadata_ = metadata;
+    volume_ = volume;
+    shuffle_ = snapshot.shuffle;
+    loop_ = snapshot.loop;
+    return changed;
+}
+
+qint64 MprisState::position(Clock::time_point now) const {
+    Clock::duration played = played_;
+    if (playingSince_ && now > *playingSince_) played += now - *playingSince_;
+    const qint64 microseconds = std::chrono::duration_cast<std::chrono::microseconds>(played).count();
+    return length_ ? std::min(microseconds, *length_) : microseconds;
+}
+
+QVariantMap MprisState::changingProperties() const {
+    return {{QStringLiteral("PlaybackStatus"), status_},
+            {QStringLiteral("Metadata"), metadata_},
+            {QStringLiteral("Volume"), volume_},
+            {QStringLiteral("Shuffle"), shuffle_},
+            {QStringLiteral("LoopStatus"), loopStatus()}};
+}
+
+}  // namespace lumo::player::desktop

@@ -1,0 +1,126 @@
+#pragma once
+// What the desktop's media controls see of the player and what they may ask
+// of it, without a bus: a snapshot of the player turned into the values of
+// the org.mpris.MediaPlayer2 and org.mpris.MediaPlayer2.Player interfaces,
+// the changes between two snapshots, the writes the desktop makes turned
+// back into player settings, and the method names mapped to the player's
+// controls. mpris_service.h puts this on the session bus.
+
+#include <QDBusObjectPath>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/media_player.h"
+
+namespace lumo::player::desktop {
+
+inline constexpr char kServiceName[] = "org.mpris.MediaPlayer2.lumo";
+inline constexpr char kObjectPath[] = "/org/mpris/MediaPlayer2";
+inline constexpr char kRootInterface[] = "org.mpris.MediaPlayer2";
+inline constexpr char kPlayerInterface[] = "org.mpris.MediaPlayer2.Player";
+inline constexpr char kIdentity[] = "LUMO Audio Player";
+inline constexpr char kDesktopEntry[] = "lumo-audio-player";
+
+// The name a second process takes when another one holds kServiceName.
+QString instanceServiceName(qint64 pid);
+// What the player opens: local files and CD tracks.
+QStringList supportedUriSchemes();
+QStringList supportedMimeTypes();
+
+// The "LUMO Player" / "Desktop" / "MediaKeys" setting: on unless it says
+// "0", "False", "Off" or "No" (in any letter case, blanks around ignored).
+bool mediaKeysEnabled(const std::optional<std::string>& setting);
+
+// The player as the desktop is shown it at one moment.
+struct PlayerSnapshot {
+    platform::PlayState state = platform::PlayState::Undefined;
+    bool hasMedia = false;
+    std::string title;     // the item's name
+    std::string url;       // its SourceURL
+    std::string artist;    // its Author, known for library items
+    std::string duration;  // seconds as the player writes them ("183.4"); "" when unknown
+    std::string playlist;  // the current playlist's name
+    int32_t volume = 0;    // 0..100
+    bool shuffle = false;
+    bool loop = false;
+};
+
+// Reads the player without a trace entry. A member that fails leaves its
+// field at the default, and the host's pending error (Err()) is kept: the
+// desktop may ask while a host procedure waits with an error in hand.
+PlayerSnapshot readSnapshot(platform::MediaPlayer& player);
+
+// "Playing", "Paused" or "Stopped". The passing states (Transitioning,
+// Buffering, Waiting) keep the previous status, so that the desktop does not
+// see a stop between two items that follow each other.
+QString playbackStatusOf(platform::PlayState state, const QString& previous);
+
+// The item's length in microseconds, when the player knows a positive one.
+std::optional<qint64> durationMicroseconds(std::string_view duration);
+// An object path that names the item by its URL and name.
+QDBusObjectPath trackIdOf(std::string_view url, std::string_view title);
+// mpris:trackid, xesam:title, xesam:url, xesam:album (the playlist), and
+// mpris:length and xesam:artist when known; empty without a current item.
+QVariantMap metadataOf(const PlayerSnapshot& snapshot);
+
+// The player's 0..100 as the desktop's 0.0..1.0, and back: a write is
+// clamped to 0.0..1.0 and rounded to the nearest step; NaN changes nothing.
+double volumeFractionOf(int32_t volume);
+std::optional<int32_t> playerVolumeOf(double fraction);
+
+// "None" or "Playlist". The player repeats a whole playlist only, so a
+// desktop asking for "Track" gets the playlist repeated; anything else
+// changes nothing.
+QString loopStatusOf(bool loop);
+std::optional<bool> loopModeOf(const QString& status);
+
+// The methods of org.mpris.MediaPlayer2.Player that act on the player.
+enum class Action { Play, Pause, PlayPause, Stop, Next, Previous };
+std::optional<Action> actionNamed(std::string_view method);
+// Does it with the player's controls; raises what the player raises.
+// PlayPause pauses while playing and plays otherwise.
+void perform(Action action, platform::MediaPlayer& player);
+
+// The desktop's view of the player, brought up to date from snapshots. The
+// position is the playing time the service has seen on the current item:
+// the player does not tell its own, and the desktop cannot seek.
+class MprisState {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Takes a new snapshot and answers the properties of the Player
+    // interface that change with it (PlaybackStatus, Metadata, Volume,
+    // Shuffle, LoopStatus), by name, with their new values: every one at
+    // the first snapshot, only those that differ after that.
+    QVariantMap update(const PlayerSnapshot& snapshot, Clock::time_point now);
+
+    const QString& playbackStatus() const { return status_; }
+    const QVariantMap& metadata() const { return metadata_; }
+    double volume() const { return volume_; }
+    bool shuffle() const { return shuffle_; }
+    QString loopStatus() const { return loopStatusOf(loop_); }
+    // Microseconds, at most the item's length when it is known.
+    qint64 position(Clock::time_point now) const;
+    // The five changing properties as they are now.
+    QVariantMap changingProperties() const;
+
+private:
+    bool updated_ = false;
+    QString status_ = QStringLiteral("Stopped");
+    QVariantMap metadata_;
+    double volume_ = 0.0;
+    bool shuffle_ = false, loop_ = false;
+    // The position: time played before the last start, and that start.
+    std::optional<qint64> length_;
+    Clock::duration played_{};
+    std::optional<Clock::time_point> playingSince_;
+};
+
+}  // namespace lumo::player::desktop
