@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The desktop's media controls on a real lumo-host session: a private
+# session bus, lumo-host playing a generated playlist through the real
+# player while it sleeps, and dbus-send in the desktop's place: it reads the
+# status and the item, sets the volume and pauses. lumo-host then reads, by
+# its own calls, what the desktop did.
+#   mpris_end_to_end.sh LUMO_HOST LIBRARY WORK
+set -euo pipefail
+if [[ -z ${LUMO_PRIVATE_BUS:-} ]]; then
+    exec env LUMO_PRIVATE_BUS=1 dbus-run-session -- bash "$0" "$@"
+fi
+HOST=$1 LIBRARY=$2 WORK=$3
+fail() { printf 'FAILED: %s\n' "$*" >&2; [[ -s $WORK/out.json ]] && cat "$WORK/out.json" >&2; exit 1; }
+
+rm -rf "$WORK"
+mkdir -p "$WORK"/{home,config/lumo,data,cache,music,playlists}
+mkdir -m 0700 "$WORK/runtime"
+export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data XDG_CACHE_HOME=$WORK/cache
+export XDG_RUNTIME_DIR=$WORK/runtime LUMO_AUDIO_SINK="fakesink sync=true"
+unset DISPLAY WAYLAND_DISPLAY LUMO_LIBRARY
+[[ -n ${DBUS_SESSION_BUS_ADDRESS:-} ]] || fail "no private session bus"
+
+# Two six-second tones: long enough to be seen playing and paused.
+for tone in "low 330" "high 660"; do
+    set -- $tone
+    gst-launch-1.0 -q audiotestsrc num-buffers=260 freq="$2" ! audio/x-raw,rate=44100,channels=2 ! wavenc \
+        ! filesink location="$WORK/music/$1.wav"
+done
+printf '#EXTM3U\n%s\n%s\n' "$WORK/music/low.wav" "$WORK/music/high.wav" > "$WORK/playlists/Keys Mix.m3u"
+printf '[Library]\nMusicFolders=%s\nPlaylistFolders=%s\n\n[Settings]\nINSTALLDIR=%s\n' \
+    "$WORK/music" "$WORK/playlists" "$WORK" > "$WORK/config/lumo/LUMO Player.ini"
+"$HOST" --library "$LIBRARY" --register > /dev/null
+
+cat > "$WORK/script.lumo" <<'LINES'
+InitialisePL "" 0 "Keys Mix" 0 "" "" "" 2 0 "" 0
+DoPlay
+:wait Playstate=3 10000
+:wait Playstate=2 15000
+Volume
+:sleep 4000
+LINES
+"$HOST" "$WORK/script.lumo" > "$WORK/out.json" 2> "$WORK/err.txt" &
+host=$!
+trap 'kill $host 2>/dev/null || true' EXIT
+
+mpris=(--session --print-reply --reply-timeout=5000 --dest=org.mpris.MediaPlayer2.lumo /org/mpris/MediaPlayer2)
+property() {
+    dbus-send "${mpris[@]}" org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player "string:$1"
+}
+# Polls until the property's reply holds the text, for at most 10 s.
+await() {
+    for _ in $(seq 100); do
+        property "$1" 2>/dev/null | grep -q "$2" && return 0
+        sleep 0.1
+    done
+    fail "$1 never showed $2 (last: $(property "$1" 2>&1 | tr '\n' ' '))"
+}
+
+await PlaybackStatus '"Playing"'
+property Metadata | grep -q "file://$WORK/music/low.wav" || fail "the metadata does not name the playing item"
+property Metadata | grep -q '"Keys Mix"' || fail "the metadata does not name the playlist"
+dbus-send "${mpris[@]}" org.freedesktop.DBus.Properties.Set string:org.mpris.MediaPlayer2.Player \
+    string:Volume variant:double:0.3 > /dev/null
+dbus-send "${mpris[@]}" org.mpris.MediaPlayer2.Player.Pause > /dev/null
+await PlaybackStatus '"Paused"'
+await Volume 'double 0.3'
+
+wait $host || fail "lumo-host exited $?"
+trap - EXIT
+grep -q '"wait": "Playstate=2", "ok": true' "$WORK/out.json" || fail "the host did not see the pause"
+grep -q '"call": "Volume", "result": 30' "$WORK/out.json" || fail "the host did not see the volume"
+echo "media keys on a private bus: all passed"
