@@ -51,7 +51,9 @@ cmake -S "$SOURCE/host/examples" -B "$WORK/hosts" -G Ninja -DCMAKE_PREFIX_PATH="
     -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF > "$WORK/hosts.log" 2>&1 || { cat "$WORK/hosts.log"; fail "configure"; }
 cmake --build "$WORK/hosts" >> "$WORK/hosts.log" 2>&1 || { cat "$WORK/hosts.log"; fail "build"; }
 # Nothing may come from the build tree.
-if ldd "$WORK/hosts/play_playlist" | grep -q "${BUILD:-/nonexistent}/"; then fail "linked to the build tree"; fi
+for host in play_playlist play_playlist_c; do
+    if ldd "$WORK/hosts/$host" | grep -q "${BUILD:-/nonexistent}/lib/"; then fail "$host is linked to the build tree"; fi
+done
 
 play() {
     local out

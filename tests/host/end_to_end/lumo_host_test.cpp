@@ -181,6 +181,8 @@ TEST_F(LumoHostProcess, RegistersCreatesPlaysTerminatesAndPlaysAgain) {
 }
 
 TEST_F(LumoHostProcess, WithoutARegistrationTheObjectCannotBeCreated) {
+    // Neither the user's registration nor a system one (an installed package's).
+    environment.push_back("XDG_DATA_DIRS=" + (root / "no-system").string());
     const Finished unregistered = host({"-e", "Version"}, "");
     EXPECT_EQ(unregistered.status, 2) << dump(unregistered);
     EXPECT_TRUE(unregistered.out.empty()) << dump(unregistered);
