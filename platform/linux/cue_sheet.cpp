@@ -1,9 +1,11 @@
 #include "platform/linux/cue_sheet.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string_view>
 
 namespace lumo::platform::linux_drives {
 namespace {
@@ -74,7 +76,11 @@ CueResult parseCueSheet(const std::string& text, const std::filesystem::path& fo
             const std::string name = nextField(in);
             const std::string type = upper(nextField(in));
             if (name.empty()) return failure(number, "FILE without a file name");
-            sheet.files.push_back({folder / name, type.empty() ? "BINARY" : type});
+            // Compressed audio (MP3, AIFF, FLAC...) read as raw sectors would
+            // play as loud noise.
+            if (!type.empty() && type != "BINARY" && type != "MOTOROLA" && type != "WAVE")
+                return failure(number, "FILE type '" + type + "' is not read (BINARY, MOTOROLA and WAVE are)");
+            sheet.files.push_back({folder / name, type.empty() ? "BINARY" : type, 0, std::nullopt});
         } else if (command == "TRACK") {
             if (sheet.files.empty()) return failure(number, "TRACK before any FILE");
             CueTrack next;
@@ -123,7 +129,63 @@ CueResult readCueSheet(const std::filesystem::path& sheet) {
     text.resize(maxCueSheetBytes + 1);
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<size_t>(in.gcount()));
-    return parseCueSheet(text, sheet.parent_path());
+    CueResult result = parseCueSheet(text, sheet.parent_path());
+    if (!result.sheet) return result;
+    for (CueFile& file : result.sheet->files) {
+        if (file.type != "WAVE") continue;
+        std::ifstream wave(file.path, std::ios::binary);
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(file.path, error);
+        if (!wave || error) continue;
+        std::string why;
+        const std::optional<WaveData> data = findWaveData(wave, static_cast<int64_t>(bytes), why);
+        if (!data) return {std::nullopt, file.path.filename().string() + ": " + why};
+        file.dataStart = data->start;
+        file.dataBytes = data->bytes;
+    }
+    return result;
+}
+
+std::optional<WaveData> findWaveData(std::istream& file, int64_t fileBytes, std::string& why) {
+    auto little = [](const char* bytes, int count) {
+        uint32_t value = 0;
+        for (int i = count - 1; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[i]);
+        return value;
+    };
+    char riff[12];
+    if (!file.read(riff, sizeof riff) || std::string_view(riff, 4) != "RIFF" || std::string_view(riff + 8, 4) != "WAVE") {
+        why = "not a WAVE file";
+        return std::nullopt;
+    }
+    bool cdAudio = false;
+    int64_t at = 12;
+    // A bounded walk: a damaged size cannot loop or run far.
+    for (int chunk = 0; chunk < 64 && at + 8 <= fileBytes; ++chunk) {
+        char header[8];
+        file.seekg(at);
+        if (!file.read(header, sizeof header)) break;
+        const std::string_view id(header, 4);
+        const int64_t size = little(header + 4, 4);
+        if (id == "fmt ") {
+            char format[16];
+            if (size < 16 || !file.read(format, sizeof format)) break;
+            // PCM, or the extensible format (its sub-format is PCM for CD audio).
+            const uint32_t tag = little(format, 2);
+            cdAudio = (tag == 1 || tag == 0xFFFE) && little(format + 2, 2) == 2 && little(format + 4, 4) == 44100 &&
+                      little(format + 14, 2) == 16;
+        } else if (id == "data") {
+            if (!cdAudio) {
+                why = "not CD audio (44.1 kHz, 16-bit, stereo PCM)";
+                return std::nullopt;
+            }
+            // A size beyond the end (a file cut short, or a streaming
+            // writer's placeholder) means the data runs to the end.
+            return WaveData{at + 8, std::min(size, fileBytes - (at + 8))};
+        }
+        at += 8 + size + (size & 1);
+    }
+    why = "a WAVE file without its format or data";
+    return std::nullopt;
 }
 
 std::optional<Toc> tocOfCueSheet(const CueSheet& sheet) {
@@ -132,15 +194,16 @@ std::optional<Toc> tocOfCueSheet(const CueSheet& sheet) {
     std::vector<int64_t> fileStart(sheet.files.size(), 0);
     for (size_t f = 0; f < sheet.files.size(); ++f) {
         std::error_code error;
-        const auto bytes = std::filesystem::file_size(sheet.files[f].path, error);
+        const auto fileBytes = std::filesystem::file_size(sheet.files[f].path, error);
         if (error) return std::nullopt;
+        const int64_t bytes = sheet.files[f].dataBytes.value_or(static_cast<int64_t>(fileBytes));
         int32_t sectorSize = 2352;
         for (const CueTrack& track : sheet.tracks)
             if (track.file == f) {
                 sectorSize = track.sectorSize;
                 break;
             }
-        fileSectors[f] = static_cast<int64_t>(bytes) / sectorSize;
+        fileSectors[f] = bytes / sectorSize;
     }
     Toc toc;
     int64_t gaps = 0, start = 0;
@@ -172,7 +235,8 @@ std::optional<SectorLocation> locateSector(const CueSheet& sheet, const Toc& toc
         const int32_t end = next - track.postgap;
         if (lba < toc.tracks[t].lba || lba >= end) continue;
         const int64_t sectorInFile = int64_t{track.index1} + (lba - toc.tracks[t].lba);
-        return SectorLocation{track.file, sectorInFile * track.sectorSize + track.dataOffset()};
+        return SectorLocation{track.file,
+                              sheet.files[track.file].dataStart + sectorInFile * track.sectorSize + track.dataOffset()};
     }
     return std::nullopt;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // CUE sheets of disc images, read by hand: the libcdio of Debian 12 ignores
 // the FILE line and always opens "<sheet>.bin". A sheet may name several
-// files, pregaps (INDEX 00 or PREGAP) and CD-TEXT titles.
+// files (raw little- or big-endian, or WAVE), pregaps (INDEX 00 or PREGAP)
+// and CD-TEXT titles.
 
 #include <cstdint>
 #include <filesystem>
+#include <istream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,7 +33,11 @@ struct CueTrack {
 
 struct CueFile {
     std::filesystem::path path;  // resolved against the sheet's folder
-    std::string type;            // BINARY, MOTOROLA, WAVE, ...
+    std::string type;            // BINARY, MOTOROLA or WAVE
+    // Where the sectors lie in the file: all of a raw file, the data chunk
+    // of a WAVE file (readCueSheet finds it).
+    int64_t dataStart = 0;
+    std::optional<int64_t> dataBytes;
 };
 
 struct CueSheet {
@@ -48,7 +54,18 @@ struct CueResult {
 inline constexpr size_t maxCueSheetBytes = 1 << 20;
 
 CueResult parseCueSheet(const std::string& text, const std::filesystem::path& folder);
+// Also finds the audio in the sheet's WAVE files, which must hold what a CD
+// holds: 44.1 kHz 16-bit stereo PCM. A missing file is left to
+// tocOfCueSheet.
 CueResult readCueSheet(const std::filesystem::path& sheet);
+
+// The sample data of a WAVE file, when it is CD audio; otherwise `why`
+// says what it is not.
+struct WaveData {
+    int64_t start = 0;
+    int64_t bytes = 0;
+};
+std::optional<WaveData> findWaveData(std::istream& file, int64_t fileBytes, std::string& why);
 
 // Where each track begins on the disc, from the sizes of the sheet's files
 // (whole sectors; a partial last sector is not counted). Nothing when a file

@@ -1,7 +1,8 @@
 // CUE sheets: any bytes as the sheet, read against a folder that holds a few
 // image files of fixed sizes (one sector, a short disc, a partial sector, an
 // empty file and a sparse file larger than any disc). What parses goes on to
-// the table of contents and to locating sectors around every track.
+// the table of contents and to locating sectors around every track. The
+// same bytes are also read as a WAVE file a sheet names.
 
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "platform/linux/cue_sheet.h"
@@ -58,11 +60,25 @@ void checkLocation(const CueSheet& sheet, const Toc& toc, int64_t sector) {
     require(at->offset >= 0, "a sector before the start of its file");
 }
 
+// The same bytes as a WAVE file a sheet names.
+void checkWave(const std::string& bytes) {
+    std::istringstream file(bytes);
+    std::string why;
+    const std::optional<WaveData> found = findWaveData(file, static_cast<int64_t>(bytes.size()), why);
+    if (!found) {
+        require(!why.empty(), "a WAVE file refused without a reason");
+        return;
+    }
+    require(found->start >= 20 && found->bytes >= 0, "WAVE samples before the header or of negative size");
+    require(found->start + found->bytes <= static_cast<int64_t>(bytes.size()), "WAVE samples beyond the file");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const ImageFolder images;
     const std::string text(reinterpret_cast<const char*>(data), size);
+    checkWave(text);
     const CueResult result = parseCueSheet(text, images.path());
     if (!result.sheet) {
         require(!result.error.empty(), "a sheet refused without a reason");

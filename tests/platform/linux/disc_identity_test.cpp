@@ -138,6 +138,64 @@ TEST_F(DiscImageTest, AudioSectorsAcrossFilesWithGapsAndByteOrder) {
     EXPECT_TRUE(disc->readAudioSectors(0, 1, out.data()));
 }
 
+// A WAVE file as a CD ripper writes it: the format, other chunks (one of
+// odd size, padded), the samples, and something after them.
+std::string waveFile(const std::string& samples, int channels = 2, int rate = 44100) {
+    auto le = [](uint32_t value, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i) out += char((value >> (8 * i)) & 0xFF);
+        return out;
+    };
+    const std::string format = le(1, 2) + le(uint32_t(channels), 2) + le(uint32_t(rate), 4) +
+                               le(uint32_t(rate * channels * 2), 4) + le(uint32_t(channels * 2), 2) + le(16, 2);
+    const std::string body = "WAVE" + ("fmt " + le(16, 4) + format) + ("LIST" + le(3, 4) + std::string("abc\0", 4)) +
+                             ("data" + le(uint32_t(samples.size()), 4) + samples) + ("junk" + le(4, 4) + "tail");
+    return "RIFF" + le(uint32_t(body.size()), 4) + body;
+}
+
+TEST_F(DiscImageTest, WaveFilesGiveTheirSamplesAsSectors) {
+    std::string samples;
+    for (int s = 0; s < 3; ++s)
+        for (int b = 0; b < 2352; b += 2) samples += {char(1 + s), char(0x81 + s)};
+    write("rip.wav", waveFile(samples + "odd"));  // a partial last sector is not counted
+    write("disc.cue", "FILE \"rip.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:00:02\n");
+    std::string why;
+    const std::optional<DiscImage> disc = DiscImage::open(folder / "disc.cue", why);
+    ASSERT_TRUE(disc) << why;
+    EXPECT_EQ(disc->toc().tracks[1].lba, 2);
+    EXPECT_EQ(disc->toc().leadOutLba, 3);
+    std::vector<uint8_t> out(3 * 2352, 0xEE);
+    ASSERT_TRUE(disc->readAudioSectors(0, 3, out.data()));
+    EXPECT_EQ(out[0], 1);
+    EXPECT_EQ(out[1], 0x81);  // little-endian, as stored
+    EXPECT_EQ(out[2 * 2352], 3);
+    EXPECT_EQ(out.back(), 0x83);
+
+    // What a real encoder writes reads the same way.
+    const std::string made = (folder / "tone.wav").string();
+    ASSERT_EQ(std::system(("gst-launch-1.0 -q audiotestsrc num-buffers=10 ! audio/x-raw,rate=44100,channels=2 ! "
+                           "wavenc ! filesink location='" + made + "'").c_str()), 0);
+    std::ifstream tone(made, std::ios::binary);
+    const auto toneBytes = static_cast<int64_t>(std::filesystem::file_size(made));
+    const std::optional<WaveData> data = findWaveData(tone, toneBytes, why);
+    ASSERT_TRUE(data) << why;
+    EXPECT_EQ(data->bytes, 10 * 1024 * 4);
+    EXPECT_LT(data->start + data->bytes, toneBytes) << "wavenc writes a chunk after the samples";
+
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {waveFile(samples, 1), "mono.wav: not CD audio (44.1 kHz, 16-bit, stereo PCM)"},
+        {waveFile(samples, 2, 48000), "mono.wav: not CD audio (44.1 kHz, 16-bit, stereo PCM)"},
+        {samples, "mono.wav: not a WAVE file"},
+        {waveFile(samples).substr(0, 40), "mono.wav: a WAVE file without its format or data"},
+    };
+    for (const auto& [content, error] : bad) {
+        write("mono.wav", content);
+        write("bad.cue", "FILE mono.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+        EXPECT_EQ(readCueSheet(folder / "bad.cue").error, error);
+        EXPECT_FALSE(DiscImage::open(folder / "bad.cue", why));
+    }
+}
+
 TEST_F(DiscImageTest, BadCueSheetsSayWhy) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "the sheet has no TRACK"},
@@ -150,6 +208,8 @@ TEST_F(DiscImageTest, BadCueSheetsSayWhy) {
         {"FILE a.bin BINARY\nTRACK 100 AUDIO\n", "line 2: TRACK number must lie from 1 to 99"},
         {"FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:0", "line 3: INDEX needs a number"},  // cut short
         {std::string(maxCueSheetBytes + 1, ' '), "the sheet is larger than 1 MiB"},
+        {"FILE \"a.mp3\" MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
+         "line 1: FILE type 'MP3' is not read (BINARY, MOTOROLA and WAVE are)"},
     };
     for (const auto& [text, error] : cases) {
         const CueResult result = parseCueSheet(text, folder);
