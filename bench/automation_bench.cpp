@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "lumo/lumo_audio_client.h"
+#include "tests/wav_file.h"
 
 namespace {
 
@@ -39,16 +40,7 @@ long residentKilobytes() {
 }
 
 void writeWav(const fs::path& file, int frames) {
-    std::ofstream out(file, std::ios::binary);
-    const uint32_t data = static_cast<uint32_t>(frames) * 4, riff = 36 + data, fmtSize = 16, rate = 44100,
-                   byteRate = rate * 4;
-    const uint16_t pcm = 1, channels = 2, align = 4, bits = 16;
-    out.write("RIFF", 4).write(reinterpret_cast<const char*>(&riff), 4).write("WAVEfmt ", 8);
-    out.write(reinterpret_cast<const char*>(&fmtSize), 4).write(reinterpret_cast<const char*>(&pcm), 2);
-    out.write(reinterpret_cast<const char*>(&channels), 2).write(reinterpret_cast<const char*>(&rate), 4);
-    out.write(reinterpret_cast<const char*>(&byteRate), 4).write(reinterpret_cast<const char*>(&align), 2);
-    out.write(reinterpret_cast<const char*>(&bits), 2).write("data", 4).write(reinterpret_cast<const char*>(&data), 4);
-    out << std::string(data, '\0');
+    lumo::testing::writeWav(file, lumo::testing::silentSamples(static_cast<uint32_t>(frames)));
 }
 
 // A private home with a 100-item playlist, 4 disc images on D: to G: and the

@@ -14,6 +14,7 @@
 #include "platform/user_settings.h"
 #include "player/audio_player_host.h"
 #include "report/check_playlist.h"
+#include "tests/wav_file.h"
 
 namespace {
 
@@ -22,17 +23,8 @@ constexpr int files = 500;
 
 // A tenth of a second of quiet mono audio.
 void writeWav(const fs::path& file) {
-    const uint32_t rate = 44100, data = rate / 10 * 2, riff = 36 + data, fmtSize = 16, byteRate = rate * 2;
-    const uint16_t pcm = 1, channels = 1, align = 2, bits = 16;
-    std::ofstream out(file, std::ios::binary);
-    const auto put = [&out](const auto& value) { out.write(reinterpret_cast<const char*>(&value), sizeof value); };
-    out.write("RIFF", 4);
-    put(riff);
-    out.write("WAVEfmt ", 8);
-    put(fmtSize), put(pcm), put(channels), put(rate), put(byteRate), put(align), put(bits);
-    out.write("data", 4);
-    put(data);
-    out << std::string(data, '\0');
+    const lumo::testing::WavFormat mono{44100, 1};
+    lumo::testing::writeWav(file, lumo::testing::silentSamples(4410, mono), mono);
 }
 
 const fs::path& library() {

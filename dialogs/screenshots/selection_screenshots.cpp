@@ -24,6 +24,7 @@
 #include "dialogs/qt_application.h"
 #include "dialogs/sel_playlist_dialog.h"
 #include "player/audio_player_host.h"
+#include "tests/wav_file.h"
 
 namespace {
 
@@ -31,19 +32,7 @@ namespace fs = std::filesystem;
 using lumo::dialogs::frmSelPlaylist;
 
 // One second of quiet CD-quality audio.
-void writeWav(const fs::path& file) {
-    const uint32_t frames = 44100, data = frames * 4, riff = 36 + data, fmtSize = 16, rate = 44100, byteRate = rate * 4;
-    const uint16_t pcm = 1, channels = 2, align = 4, bits = 16;
-    std::ofstream out(file, std::ios::binary);
-    const auto put = [&out](const auto& value) { out.write(reinterpret_cast<const char*>(&value), sizeof value); };
-    out.write("RIFF", 4);
-    put(riff);
-    out.write("WAVEfmt ", 8);
-    put(fmtSize), put(pcm), put(channels), put(rate), put(byteRate), put(align), put(bits);
-    out.write("data", 4);
-    put(data);
-    out << std::string(data, '\0');
-}
+void writeWav(const fs::path& file) { lumo::testing::writeWav(file, lumo::testing::silentSamples(44100)); }
 
 // A home of its own: music, playlists, auto playlists, a disc image.
 fs::path makeLibrary() {

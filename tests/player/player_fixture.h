@@ -13,6 +13,7 @@
 #include "platform/user_settings.h"
 #include "player/audio_player_host.h"
 #include "tests/failsafe/test_support.h"
+#include "tests/wav_file.h"
 
 namespace lumo::player::testing {
 
@@ -111,11 +112,11 @@ protected:
 
     // Half a second of silence, and a playlist file of such tracks.
     void playlistFile(const fs::path& file, const std::vector<std::string>& tracks) {
-        static const std::string header("RIFF\x24\x1f\0\0WAVEfmt \x10\0\0\0\1\0\1\0\x40\x1f\0\0\x80\x3e\0\0\2\0\x10\0data\0\x1f\0\0", 44);
+        const lumo::testing::WavFormat format{8000, 1};
         fs::create_directories(file.parent_path());
         std::ofstream list(file);
         for (const std::string& track : tracks) {
-            std::ofstream(home / "music" / track, std::ios::binary) << header << std::string(0x1f00, '\0');
+            lumo::testing::writeWav(home / "music" / track, lumo::testing::silentSamples(3968, format), format);
             list << (home / "music" / track).string() << "\n";
         }
     }

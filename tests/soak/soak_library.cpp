@@ -8,54 +8,24 @@
 #include <vector>
 
 #include "platform/user_settings.h"
+#include "tests/wav_file.h"
 
 namespace lumo::soak {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kRate = 44100;
-
-// Interleaved 16-bit stereo samples of a sine.
-std::string sineSamples(double frequency, size_t frames) {
-    std::string bytes(frames * 4, '\0');
-    for (size_t i = 0; i < frames; ++i) {
-        const auto value = static_cast<int16_t>(8000 * std::sin(2 * M_PI * frequency * static_cast<double>(i) / kRate));
-        for (size_t channel = 0; channel < 2; ++channel) {
-            bytes[i * 4 + channel * 2] = static_cast<char>(value & 0xFF);
-            bytes[i * 4 + channel * 2 + 1] = static_cast<char>((value >> 8) & 0xFF);
-        }
-    }
-    return bytes;
-}
-
-void littleEndian(std::string& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
 void writeWave(const fs::path& file, double frequency, double seconds) {
-    const std::string samples = sineSamples(frequency, static_cast<size_t>(seconds * kRate));
-    std::string header = "RIFF";
-    littleEndian(header, static_cast<uint32_t>(36 + samples.size()), 4);
-    header += "WAVEfmt ";
-    littleEndian(header, 16, 4);
-    littleEndian(header, 1, 2);  // PCM
-    littleEndian(header, 2, 2);  // stereo
-    littleEndian(header, kRate, 4);
-    littleEndian(header, kRate * 4, 4);
-    littleEndian(header, 4, 2);
-    littleEndian(header, 16, 2);
-    header += "data";
-    littleEndian(header, static_cast<uint32_t>(samples.size()), 4);
-    std::ofstream(file, std::ios::binary) << header << samples;
+    const testing::WavFormat format;
+    testing::writeWav(file, testing::sineSamples(frequency, static_cast<uint32_t>(seconds * format.rate), format), format);
 }
 
 // Two audio tracks of `sectors` CD sectors each, in one BIN file.
 void writeDisc(const fs::path& cue, int sectors) {
     const size_t framesPerSector = 2352 / 4;
     std::ofstream bin(fs::path(cue).replace_extension(".bin"), std::ios::binary);
-    bin << sineSamples(392, framesPerSector * static_cast<size_t>(sectors))
-        << sineSamples(494, framesPerSector * static_cast<size_t>(sectors));
+    const auto frames = static_cast<uint32_t>(framesPerSector * static_cast<size_t>(sectors));
+    bin << testing::sineSamples(392, frames) << testing::sineSamples(494, frames);
     std::ofstream(cue) << "FILE \"" << fs::path(cue).replace_extension(".bin").filename().string() << "\" BINARY\n"
                        << "TRACK 01 AUDIO\nINDEX 01 00:00:00\n"
                        << "TRACK 02 AUDIO\nINDEX 01 00:" << sectors / 75 << ":" << sectors % 75 << "\n";

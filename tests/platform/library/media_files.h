@@ -18,6 +18,7 @@
 
 #include "platform/library/discoverer.h"
 #include "tests/temp_folder.h"
+#include "tests/wav_file.h"
 
 namespace lumo::platform::library::testing {
 
@@ -32,19 +33,9 @@ inline void writeText(const fs::path& file, const std::string& text) {
 
 // Mono 16-bit PCM at 8 kHz: `seconds` long to the sample.
 inline void writeWav(const fs::path& file, double seconds) {
-    fs::create_directories(file.parent_path());
-    const uint32_t rate = 8000, frames = static_cast<uint32_t>(seconds * rate), bytes = frames * 2;
-    std::ofstream out(file, std::ios::binary);
-    const auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    const auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out << "RIFF";
-    u32(36 + bytes);
-    out << "WAVEfmt ";
-    u32(16), u16(1), u16(1), u32(rate), u32(rate * 2), u16(2), u16(16);
-    out << "data";
-    u32(bytes);
-    const std::vector<char> silence(bytes, 0);
-    out.write(silence.data(), static_cast<std::streamsize>(silence.size()));
+    const lumo::testing::WavFormat format{8000, 1};
+    lumo::testing::writeWav(file, lumo::testing::silentSamples(static_cast<uint32_t>(seconds * format.rate), format),
+                            format);
 }
 
 // How GStreamer makes each kind of file from a test tone of `buffers` x 1024
