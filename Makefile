@@ -16,7 +16,7 @@ BENCH_FLAGS = --benchmark_out_format=json \
 	--benchmark_repetitions=5 \
 	--benchmark_report_aggregates_only=true
 
-.PHONY: all deps build test test-sanitize bench demo fuzz crash-test soak deb package-check clean
+.PHONY: all deps build test test-sanitize bench demo fuzz crash-test soak stress deb package-check clean
 
 all: build
 
@@ -75,6 +75,12 @@ crash-test: deps
 
 soak: deps
 	bash scripts/soak
+
+# The gapless stress test, repeated (STRESS_RUNS, 20); it has a known hang
+# under heavy load and is skipped in make test.
+STRESS_RUNS ?= 20
+stress: build
+	LUMO_STRESS=1 $(BUILD_DIR)/tests/platform_gst_tests --gtest_filter='Stress.*' --gtest_repeat=$(STRESS_RUNS)
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz build-soak

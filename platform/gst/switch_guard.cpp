@@ -18,8 +18,10 @@ void SwitchGuard::holdOff(std::chrono::milliseconds limit) {
     std::unique_lock lock(mutex_);
     heldOff_ = true;
     // The limit only guards against a drained signal that never comes;
-    // activating an item takes milliseconds.
-    landed_.wait_for(lock, limit, [&] { return inFlight_ == 0; });
+    // activating an item takes milliseconds. A switch that has not landed
+    // by then never will (its streaming thread failed inside playbin), and
+    // waiting for it again would stall every later state change.
+    if (!landed_.wait_for(lock, limit, [&] { return inFlight_ == 0; })) inFlight_ = 0;
 }
 
 void SwitchGuard::release() {
