@@ -1,5 +1,7 @@
 #include "host/script_runner.h"
 
+#include "automation/client/call_by_name.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -32,18 +34,6 @@ void pause(std::chrono::milliseconds duration) {
     QEventLoop loop;
     QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-std::string defaultDescription(HRESULT code, const std::string& name, bool assignment) {
-    switch (code) {
-        case hr::DISP_E_UNKNOWNNAME: return "unknown name '" + name + "'";
-        case hr::DISP_E_MEMBERNOTFOUND:
-            return name + (assignment ? " cannot be assigned" : " cannot be read or called");
-        case hr::DISP_E_BADPARAMCOUNT: return "wrong number of arguments for " + name;
-        case hr::DISP_E_TYPEMISMATCH: return "an argument of " + name + " does not convert";
-        case hr::DISP_E_OVERFLOW: return "an argument of " + name + " is out of range";
-        default: return "the call of " + name + " failed";
-    }
 }
 
 // Whether a property's value is the one :wait expects, compared the way
@@ -90,34 +80,16 @@ bool ScriptRunner::ensureObject(std::string* failure) {
     return true;
 }
 
-const FuncDesc* ScriptRunner::describe(DISPID id, bool assignment) {
-    if (!typeInfo_) return nullptr;
-    const FuncDesc* found = nullptr;
-    // Reads prefer the method, assignments the value form over the
-    // reference form, as Invoke does.
-    const uint16_t first = assignment ? dispatch::PropertyPut : dispatch::Method;
-    for (uint32_t i = 0; i < typeInfo_->GetFuncCount(); ++i) {
-        const FuncDesc* desc = typeInfo_->GetFuncDesc(i);
-        if (!desc || desc->id != id) continue;
-        const bool wanted = assignment ? (desc->invokeKind & (dispatch::PropertyPut | dispatch::PropertyPutRef))
-                                       : (desc->invokeKind & (dispatch::Method | dispatch::PropertyGet));
-        if (!wanted) continue;
-        if (desc->invokeKind == first) return desc;
-        found = desc;
-    }
-    return found;
-}
-
 ScriptRunner::Outcome ScriptRunner::invoke(const std::string& name, bool assignment, std::span<Variant> arguments) {
     Outcome outcome;
     outcome.name = name;
     DISPID id = -1;
     const HRESULT named = object_->GetIDsOfNames(&name, 1, &id);
     if (failed(named)) {
-        outcome.failure = json::Failure{named, defaultDescription(named, name, assignment), {}};
+        outcome.failure = json::Failure{named, dispatchFailureText(named, name, assignment), {}};
         return outcome;
     }
-    outcome.desc = describe(id, assignment);
+    outcome.desc = memberFor(typeInfo_.get(), id, assignment);
     if (outcome.desc) outcome.name = outcome.desc->name;
     const uint16_t flags = !assignment  ? uint16_t(dispatch::Method | dispatch::PropertyGet)
                            : outcome.desc ? outcome.desc->invokeKind
@@ -128,7 +100,7 @@ ScriptRunner::Outcome ScriptRunner::invoke(const std::string& name, bool assignm
         json::Failure failure{called, error.description, {}};
         // The type information knows best when no member of that kind exists.
         if (failure.description.empty() || (!outcome.desc && called == hr::DISP_E_MEMBERNOTFOUND))
-            failure.description = defaultDescription(called, outcome.name, assignment);
+            failure.description = dispatchFailureText(called, outcome.name, assignment);
         if (outcome.desc && error.argument >= 0 && size_t(error.argument) < outcome.desc->params.size())
             failure.argument = outcome.desc->params[error.argument].name;
         outcome.failure = std::move(failure);

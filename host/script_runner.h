@@ -39,7 +39,6 @@ private:
     struct Outcome;
     bool ensureObject(std::string* failure);
     Outcome invoke(const std::string& name, bool assignment, std::span<Variant> arguments);
-    const FuncDesc* describe(DISPID id, bool assignment);
     void print(const std::string& line);
     bool call(const Call& call, std::string* failure);
     bool assign(const Assignment& assignment, std::string* failure);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "automation/client/call_by_name.h"
 #include "lumo/create_object.h"
 #include "lumo/variant.h"
 
@@ -35,32 +36,6 @@ lumo_result fail(HRESULT result, std::string why, int32_t argument = -1) {
 IDispatch* dispatchOf(lumo_object* object) { return reinterpret_cast<IDispatch*>(object); }
 lumo_object* objectOf(IDispatch* dispatch) { return reinterpret_cast<lumo_object*>(dispatch); }
 
-// The member of that id the call means: a method or property read, or an
-// assignment (by value or by reference).
-const lumo::FuncDesc* describe(IDispatch* object, DISPID id, bool assignment, lumo::ComPtr<lumo::ITypeInfo>& info) {
-    if (lumo::failed(object->GetTypeInfo(0, info.put())) || !info) return nullptr;
-    for (uint32_t i = 0; i < info->GetFuncCount(); ++i) {
-        const lumo::FuncDesc* desc = info->GetFuncDesc(i);
-        if (!desc || desc->id != id) continue;
-        const uint16_t kinds = assignment ? dispatch::PropertyPut | dispatch::PropertyPutRef
-                                          : dispatch::Method | dispatch::PropertyGet;
-        if (desc->invokeKind & kinds) return desc;
-    }
-    return nullptr;
-}
-
-std::string describeFailure(HRESULT result, const std::string& name, const lumo::ExcepInfo& error) {
-    if (!error.description.empty()) return error.description;
-    switch (result) {
-        case hr::DISP_E_UNKNOWNNAME: return "'" + name + "' is not an operation or property of the object";
-        case hr::DISP_E_MEMBERNOTFOUND: return "'" + name + "' cannot be used that way";
-        case hr::DISP_E_BADPARAMCOUNT: return "'" + name + "' was given the wrong number of arguments";
-        case hr::DISP_E_TYPEMISMATCH: return "an argument of '" + name + "' does not convert to its type";
-        case hr::DISP_E_OVERFLOW: return "an argument of '" + name + "' is out of range";
-        default: return "'" + name + "' failed";
-    }
-}
-
 // Resolves the name, then invokes; by-reference arguments are written back.
 lumo_result invokeByName(lumo_object* object, const char* name, bool assignment, lumo_variant* const* arguments,
                          size_t count, lumo_variant* result) {
@@ -71,9 +46,10 @@ lumo_result invokeByName(lumo_object* object, const char* name, bool assignment,
     const std::string member(name);
     DISPID id = -1;
     if (const HRESULT found = target->GetIDsOfNames(&member, 1, &id); lumo::failed(found))
-        return fail(found, describeFailure(found, member, {}));
+        return fail(found, lumo::dispatchFailureText(found, member, assignment));
     lumo::ComPtr<lumo::ITypeInfo> info;
-    const lumo::FuncDesc* desc = describe(target, id, assignment, info);
+    target->GetTypeInfo(0, info.put());
+    const lumo::FuncDesc* desc = lumo::memberFor(info.get(), id, assignment);
     const uint16_t flags = !assignment ? uint16_t(dispatch::Method | dispatch::PropertyGet)
                            : desc      ? desc->invokeKind
                                        : dispatch::PropertyPut;
@@ -83,7 +59,10 @@ lumo_result invokeByName(lumo_object* object, const char* name, bool assignment,
     Variant returned;
     lumo::ExcepInfo error;
     const HRESULT called = target->Invoke(id, flags, values, &returned, &error);
-    if (lumo::failed(called)) return fail(called, describeFailure(called, member, error), error.argument);
+    if (lumo::failed(called))
+        return fail(called, error.description.empty() ? lumo::dispatchFailureText(called, member, assignment)
+                                                      : error.description,
+                    error.argument);
     if (desc)
         for (size_t i = 0; i < count && i < desc->params.size(); ++i)
             if (desc->params[i].byRef) arguments[i]->value = std::move(values[i]);

@@ -14,22 +14,18 @@ set -euo pipefail
 SOURCE=$1 PREFIX=$2 WORK=$3 BUILD=${4:-}
 step() { printf '\n-- %s\n' "$*"; }
 fail() { printf 'FAILED: %s\n' "$*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/../host/private_home.sh"
 
-rm -rf "$WORK"
-mkdir -p "$WORK"/{home,config/lumo,data,cache,music,playlists}
+use_private_home "$WORK"
 if [[ -n $BUILD ]]; then
     step "cmake --install $BUILD --prefix $PREFIX"
     rm -rf "$PREFIX"
     cmake --install "$BUILD" --prefix "$PREFIX" > "$WORK/install.log"
 fi
 
-# A private home: nothing of the user's settings, registration or display.
-export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data XDG_CACHE_HOME=$WORK/cache
-export XDG_DATA_DIRS=$PREFIX/share:/usr/local/share:/usr/share
-export XDG_RUNTIME_DIR=$WORK/runtime
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-unset DISPLAY WAYLAND_DISPLAY LUMO_LIBRARY LUMO_CLIENT_LIBRARY DBUS_SESSION_BUS_ADDRESS
-export QT_QPA_PLATFORM=offscreen LUMO_AUDIO_SINK="fakesink sync=true"
+# The installed prefix's system registration, and no session bus.
+export XDG_DATA_DIRS=$PREFIX/share:/usr/local/share:/usr/share QT_QPA_PLATFORM=offscreen
+unset DBUS_SESSION_BUS_ADDRESS
 LIBDIR=$(dirname "$(find "$PREFIX" -name 'liblumo.so.0' -print -quit 2>/dev/null)")
 [[ -e $LIBDIR/liblumo.so.0 ]] || fail "no liblumo.so.0 under $PREFIX"
 PYTHON_DIR=$(dirname "$(find "$PREFIX/lib" -path '*python3*' -name lumo.py -print -quit)")
@@ -37,14 +33,7 @@ EXAMPLE=$(find "$PREFIX/share/doc" -name play_example.py -print -quit)
 [[ -f $PYTHON_DIR/lumo.py && -f $EXAMPLE ]] || fail "the Python module or its example is not installed"
 
 step "a demo library of generated tones"
-for tone in "low 330" "high 660"; do
-    set -- $tone
-    gst-launch-1.0 -q audiotestsrc num-buffers=60 freq="$2" ! audio/x-raw,rate=44100,channels=2 ! wavenc \
-        ! filesink location="$WORK/music/$1.wav"
-done
-printf '#EXTM3U\n%s\n%s\n' "$WORK/music/low.wav" "$WORK/music/high.wav" > "$WORK/playlists/Demo Mix.m3u"
-printf '[Library]\nMusicFolders=%s\nPlaylistFolders=%s\n\n[Settings]\nINSTALLDIR=%s\n' \
-    "$WORK/music" "$WORK/playlists" "$WORK" > "$WORK/config/lumo/LUMO Player.ini"
+make_tone_playlist "$WORK" "Demo Mix" 60
 
 step "build the example hosts against $PREFIX"
 cmake -S "$SOURCE/host/examples" -B "$WORK/hosts" -G Ninja -DCMAKE_PREFIX_PATH="$PREFIX" \

@@ -12,23 +12,12 @@ fi
 HOST=$1 LIBRARY=$2 WORK=$3
 fail() { printf 'FAILED: %s\n' "$*" >&2; [[ -s $WORK/out.json ]] && cat "$WORK/out.json" >&2; exit 1; }
 
-rm -rf "$WORK"
-mkdir -p "$WORK"/{home,config/lumo,data,cache,music,playlists}
-mkdir -m 0700 "$WORK/runtime"
-export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data XDG_CACHE_HOME=$WORK/cache
-export XDG_RUNTIME_DIR=$WORK/runtime LUMO_AUDIO_SINK="fakesink sync=true"
-unset DISPLAY WAYLAND_DISPLAY LUMO_LIBRARY
+source "$(dirname "${BASH_SOURCE[0]}")/../private_home.sh"
+use_private_home "$WORK"
 [[ -n ${DBUS_SESSION_BUS_ADDRESS:-} ]] || fail "no private session bus"
 
 # Two six-second tones: long enough to be seen playing and paused.
-for tone in "low 330" "high 660"; do
-    set -- $tone
-    gst-launch-1.0 -q audiotestsrc num-buffers=260 freq="$2" ! audio/x-raw,rate=44100,channels=2 ! wavenc \
-        ! filesink location="$WORK/music/$1.wav"
-done
-printf '#EXTM3U\n%s\n%s\n' "$WORK/music/low.wav" "$WORK/music/high.wav" > "$WORK/playlists/Keys Mix.m3u"
-printf '[Library]\nMusicFolders=%s\nPlaylistFolders=%s\n\n[Settings]\nINSTALLDIR=%s\n' \
-    "$WORK/music" "$WORK/playlists" "$WORK" > "$WORK/config/lumo/LUMO Player.ini"
+make_tone_playlist "$WORK" "Keys Mix" 260
 "$HOST" --library "$LIBRARY" --register > /dev/null
 
 cat > "$WORK/script.lumo" <<'LINES'
