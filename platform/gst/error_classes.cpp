@@ -89,7 +89,7 @@ bool raisedBySink(GstMessage* error, GstElement* audioSink) {
            (source == GST_OBJECT(audioSink) || gst_object_has_as_ancestor(source, GST_OBJECT(audioSink)));
 }
 
-ErrorItem errorItemOf(GstMessage* message, std::string_view uri, GstElement* audioSink) {
+ErrorItem errorItemOf(GstMessage* message, std::string_view uri, bool fromSink) {
     GError* error = nullptr;
     gst_message_parse_error(message, &error, nullptr);
     GstObject* source = GST_MESSAGE_SRC(message);
@@ -103,7 +103,7 @@ ErrorItem errorItemOf(GstMessage* message, std::string_view uri, GstElement* aud
     facts.fromSource = GST_IS_ELEMENT(source) && !GST_IS_BIN(source) &&
                        GST_OBJECT_FLAG_IS_SET(source, GST_ELEMENT_FLAG_SOURCE);
     facts.fromTypefind = isTypefind(source);
-    facts.fromSink = raisedBySink(message, audioSink);
+    facts.fromSink = fromSink;
 
     std::string context = "GStreamer " + domainText(facts.domain) + " error";
     if (source) {

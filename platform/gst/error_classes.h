@@ -41,8 +41,9 @@ ErrorClass classify(const FailureFacts& facts);
 ErrorItem makeErrorItem(ErrorClass failure, std::string_view uri, std::string_view detail,
                         std::string_view context);
 
-// The error item of a bus ERROR message met while playing `uri`.
-ErrorItem errorItemOf(GstMessage* message, std::string_view uri, GstElement* audioSink);
+// The error item of a bus ERROR message met while playing `uri`; `fromSink`
+// when it was raised inside the audio output.
+ErrorItem errorItemOf(GstMessage* message, std::string_view uri, bool fromSink);
 
 // True when `error` (an ERROR message) was raised inside `audioSink`.
 bool raisedBySink(GstMessage* error, GstElement* audioSink);

@@ -1,113 +1,119 @@
+// What a host assigns and reads: the playlist, the item, position and
+// seeking, the library and the drives.
+
 #include "platform/gst/gst_media_player.h"
 
 #include <gst/gst.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "failsafe/runtime_error.h"
-#include "platform/gst/audio_sink.h"
-#include "platform/gst/error_classes.h"
 #include "platform/gst/gst_runtime.h"
+#include "platform/gst/handover.h"
 #include "platform/gst/item_source.h"
 #include "platform/gst/pipeline.h"
-#include "platform/gst/schedule.h"
 
 namespace lumo::platform::gst {
 
-GstMediaPlayer::GstMediaPlayer(std::shared_ptr<PlaylistCollection> playlists,
-                               std::shared_ptr<CdromCollection> cdroms, std::string sinkDescription)
-    : playlists_(playlists ? std::move(playlists) : std::make_shared<EmptyPlaylistCollection>()),
-      cdroms_(cdroms ? std::move(cdroms) : std::make_shared<NoCdroms>()),
-      schedule_(std::make_unique<Schedule>(&canOpen)) {
-    if (!ensureGstreamer(&unavailable_)) return;
-    try {
-        pipeline_ = std::make_unique<Pipeline>(resolveSinkDescription(sinkDescription),
-                                               [schedule = schedule_.get()] { return schedule->queueNext(); });
-    } catch (const failsafe::RuntimeError& failure) {
-        unavailable_ = failure.description();
-        return;
-    }
-    pipeline_->setVolume(volume_ / 100.0);
-}
-
-GstMediaPlayer::~GstMediaPlayer() = default;
-
-void GstMediaPlayer::requirePipeline() const {
-    if (!pipeline_)
-        throw failsafe::RuntimeError(errorCodeOf(ErrorClass::Other), "The media player is not available: " + unavailable_);
-}
-
-GstElement* GstMediaPlayer::pipelineElement() const { return pipeline_ ? pipeline_->playbin() : nullptr; }
-
 PlayState GstMediaPlayer::playState() {
-    pump();
-    const PlayState reported = state_;
-    // The end of the playlist is told once; after that the player is stopped.
-    if (state_ == PlayState::MediaEnded) state_ = PlayState::Stopped;
-    return reported;
+    catchUp();
+    return state_;
 }
 
 std::string GstMediaPlayer::versionInfo() {
-    pump();
+    catchUp();
     return gstreamerVersion();
 }
 
 PlaylistPtr GstMediaPlayer::currentPlaylist() {
-    pump();
+    catchUp();
     return playlist_;
 }
 
 void GstMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
     if (!playlist) throw failsafe::RuntimeError(failsafe::error::InvalidProcedureCall, "No playlist to make current");
     requirePipeline();
-    pump();
-    interrupt();
-    std::vector<std::string> uris;
-    const int32_t count = std::max(playlist->count(), 0);
-    uris.reserve(static_cast<size_t>(count));
-    for (int32_t i = 0; i < count; ++i) {
-        MediaPtr media;
-        try {
-            media = playlist->item(i);
-        } catch (const std::exception&) {
-            // An unreadable item fails when it is opened.
-        }
-        uris.push_back(sourceOf(media.get()).uri);
-    }
+    catchUp();
     playlist_ = std::move(playlist);
-    schedule_->assign(std::move(uris), shuffle_);
-    makeCurrent(-1);
-    const int first = schedule_->current();
-    if (first < 0) {
+    // Items are read when they are reached, so that a playlist of any size
+    // becomes current at once.
+    order_.reset(std::max(playlist_->count(), 0), shuffle_);
+    currentIndex_ = -1;
+    if (order_.current() < 0) {
+        makeCurrent(-1);
+        stopPipeline();
         target_ = Target::Stopped;
-        state_ = PlayState::Stopped;
+        transition(PlayState::Stopped);
         return;
     }
-    open(first, autoStart_ ? Target::Playing : Target::Ready);
-    pump();
+    open(order_.current(), autoStart_ ? Target::Playing : Target::Ready);
+    processEvents();
 }
 
 MediaPtr GstMediaPlayer::currentMedia() {
-    pump();
+    catchUp();
     if (!currentItem_) return nullptr;
-    if (!learned_.durationSeconds) learn();
     return std::make_shared<PlayedMedia>(currentItem_, learned_);
 }
 
 void GstMediaPlayer::setCurrentMedia(MediaPtr media) {
     if (!media) throw failsafe::RuntimeError(failsafe::error::InvalidProcedureCall, "No media item to open");
     requirePipeline();
-    pump();
+    catchUp();
     int item = indexInPlaylist(media);
     if (item >= 0) {
-        item = schedule_->moveTo(item);
+        order_.moveTo(item);
     } else {
-        interrupt();
-        makeCurrent(-1);
         playlist_ = std::make_shared<SingleItemPlaylist>(media);
-        schedule_->assign({sourceOf(media.get()).uri}, shuffle_);
+        order_.reset(1, shuffle_);
+        currentIndex_ = -1;
         item = 0;
     }
     open(item, autoStart_ ? Target::Playing : Target::Ready);
-    pump();
+    processEvents();
+}
+
+double GstMediaPlayer::position() {
+    catchUp();
+    if (!itemOpen()) return 0;
+    return pipeline_->positionSeconds().value_or(0);
+}
+
+std::optional<double> GstMediaPlayer::duration() {
+    catchUp();
+    if (learned_.durationSeconds) return learned_.durationSeconds;
+    if (!currentItem_) return std::nullopt;
+    const std::string text = currentItem_->getItemInfo("Duration");
+    char* end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || seconds < 0) return std::nullopt;
+    return seconds;
+}
+
+bool GstMediaPlayer::canSeek() {
+    catchUp();
+    return itemOpen() && pipeline_->seekable();
+}
+
+bool GstMediaPlayer::seek(double seconds) {
+    if (!canSeek()) return false;
+    double to = std::max(seconds, 0.0);
+    if (const std::optional<double> length = duration(); length && to > *length) to = *length;
+    if (pipeline_->handover().hasQueued()) {
+        // playbin has taken the next item already: the current one opens
+        // again where it is asked to be.
+        open(currentIndex_, target_, to);
+    } else {
+        post([to](Pipeline& pipeline) { pipeline.seek(to); });
+    }
+    processEvents();
+    return true;
+}
+
+int GstMediaPlayer::currentIndex() {
+    catchUp();
+    return currentIndex_;
 }
 
 MediaPtr GstMediaPlayer::mediaAt(int index) const {
@@ -122,37 +128,49 @@ MediaPtr GstMediaPlayer::mediaAt(int index) const {
 int GstMediaPlayer::indexInPlaylist(const MediaPtr& media) const {
     if (!playlist_) return -1;
     const int count = playlist_->count();
+    // Playlists may hand out a new object for each read: the same source
+    // and name are the same item. Hosts mostly step through a playlist, so
+    // the current item and the next are asked first.
+    const std::string url = media->getItemInfo("SourceURL"), name = media->name();
+    const auto same = [&](int i) {
+        const MediaPtr candidate = mediaAt(i);
+        return candidate == media ||
+               (candidate && candidate->getItemInfo("SourceURL") == url && candidate->name() == name);
+    };
+    for (int near : {currentIndex_, currentIndex_ + 1})
+        if (near >= 0 && near < count && same(near)) return near;
     for (int i = 0; i < count; ++i)
         if (mediaAt(i) == media) return i;
-    // Playlists may hand out a new object for each read: the same source
-    // and name are the same item.
-    const std::string url = media->getItemInfo("SourceURL"), name = media->name();
-    for (int i = 0; i < count; ++i) {
-        const MediaPtr candidate = mediaAt(i);
-        if (candidate && candidate->getItemInfo("SourceURL") == url && candidate->name() == name) return i;
-    }
+    for (int i = 0; i < count; ++i)
+        if (same(i)) return i;
     return -1;
 }
 
 PlaylistCollection& GstMediaPlayer::playlistCollection() {
-    pump();
+    catchUp();
     return *playlists_;
 }
 
 CdromCollection& GstMediaPlayer::cdromCollection() {
-    pump();
+    catchUp();
     return *cdroms_;
 }
 
 void GstMediaPlayer::setModeChangeHandler(ModeChangeHandler handler) {
-    pump();
+    catchUp();
     modeChanged_ = std::move(handler);
+}
+
+void GstMediaPlayer::catchUp() {
+    processEvents();
+    deliverProblems();
 }
 
 std::unique_ptr<MediaPlayer> createGstMediaPlayer(std::shared_ptr<PlaylistCollection> playlists,
                                                   std::shared_ptr<CdromCollection> cdroms,
-                                                  std::string sinkDescription) {
-    return std::make_unique<GstMediaPlayer>(std::move(playlists), std::move(cdroms), std::move(sinkDescription));
+                                                  std::string sinkDescription, ProblemLog problems) {
+    return std::make_unique<GstMediaPlayer>(std::move(playlists), std::move(cdroms), std::move(sinkDescription),
+                                            std::move(problems));
 }
 
 }  // namespace lumo::platform::gst

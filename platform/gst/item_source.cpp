@@ -1,10 +1,12 @@
 #include "platform/gst/item_source.h"
 
 #include <gst/gst.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/gst/cd_image_stream.h"
 #include "platform/gst/error_classes.h"
+#include "platform/linux/cd_collection.h"
 
 namespace lumo::platform::gst {
 
@@ -12,6 +14,27 @@ namespace {
 
 ItemSource failing(ErrorClass failure, const std::string& url, const std::string& detail) {
     return {"", makeErrorItem(failure, url, detail, "player")};
+}
+
+std::optional<std::string> localPathOf(const std::string& uri) {
+    if (!uri.starts_with("file:")) return std::nullopt;
+    gchar* path = g_filename_from_uri(uri.c_str(), nullptr, nullptr);
+    if (!path) return std::nullopt;
+    std::string text = path;
+    g_free(path);
+    return text;
+}
+
+// What kind of thing a path that is not a regular file is; nothing for a
+// regular file or a path that does not exist.
+std::optional<std::string> notAFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return std::nullopt;
+    if (S_ISFIFO(info.st_mode)) return "a named pipe";
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return "a device";
+    if (S_ISDIR(info.st_mode)) return "a folder";
+    if (S_ISSOCK(info.st_mode)) return "a socket";
+    return "not a regular file";
 }
 
 }  // namespace
@@ -34,10 +57,10 @@ ItemSource sourceOf(const Media* item) {
         url = uri;
         g_free(uri);
     }
-    if (const std::optional<ImageTrack> image = imageTrackOf(url)) {
-        if (std::optional<std::string> problem = problemOf(*image)) return failing(ErrorClass::NotFound, url, *problem);
+    // A disc image's track is checked before it opens (refusalOf); a real
+    // drive's goes to GStreamer's CD source like any other URI.
+    if (const auto track = linux_drives::parseTrackUri(url); track && !track->source.starts_with("/dev/"))
         return {url, std::nullopt};
-    }
     if (!gst_uri_is_valid(url.c_str())) return failing(ErrorClass::UnsupportedScheme, url, "not a URI");
     gchar* scheme = gst_uri_get_protocol(url.c_str());
     const bool supported = scheme && gst_uri_protocol_is_supported(GST_URI_SRC, scheme);
@@ -47,13 +70,24 @@ ItemSource sourceOf(const Media* item) {
     return {url, std::nullopt};
 }
 
+std::optional<ErrorItem> refusalOf(const std::string& uri) {
+    if (const std::optional<ImageTrack> image = imageTrackOf(uri)) {
+        if (std::optional<std::string> problem = problemOf(*image))
+            return makeErrorItem(ErrorClass::NotFound, uri, *problem, "player");
+        return std::nullopt;
+    }
+    const std::optional<std::string> path = localPathOf(uri);
+    if (!path) return std::nullopt;
+    if (const std::optional<std::string> kind = notAFile(*path))
+        return makeErrorItem(ErrorClass::NotFound, uri, "'" + *path + "' is " + *kind + ", not a file", "player");
+    return std::nullopt;
+}
+
 bool canOpen(const std::string& uri) {
-    if (const std::optional<ImageTrack> image = imageTrackOf(uri)) return ::access(image->image.c_str(), R_OK) == 0;
-    if (!uri.starts_with("file:")) return true;
-    gchar* path = g_filename_from_uri(uri.c_str(), nullptr, nullptr);
-    const bool readable = path && ::access(path, R_OK) == 0;
-    g_free(path);
-    return readable;
+    if (const std::optional<ImageTrack> image = imageTrackOf(uri)) return !problemOf(*image);
+    const std::optional<std::string> path = localPathOf(uri);
+    if (!path) return !uri.starts_with("file:");
+    return !notAFile(*path) && ::access(path->c_str(), R_OK) == 0;
 }
 
 }  // namespace lumo::platform::gst

@@ -7,10 +7,23 @@
 #include "failsafe/runtime_error.h"
 #include "platform/gst/audio_sink.h"
 #include "platform/gst/error_classes.h"
+#include "platform/gst/item_source.h"
 
 namespace lumo::platform::gst {
 
-Pipeline::Pipeline(const std::string& sinkDescription, NextUri nextUri) : nextUri_(std::move(nextUri)) {
+namespace {
+
+constexpr char kGateMark[] = "lumo-drain-gate";
+
+bool isFactory(GstElement* element, std::string_view name) {
+    GstElementFactory* factory = gst_element_get_factory(element);
+    return factory && std::string_view(GST_OBJECT_NAME(factory)) == name;
+}
+
+}  // namespace
+
+Pipeline::Pipeline(const std::string& sinkDescription, std::shared_ptr<EventQueue> events, std::string* whyFallback)
+    : events_(std::move(events)), handover_(&canOpen) {
     playbin_ = gst_element_factory_make("playbin", "lumo-player");
     if (!playbin_)
         throw failsafe::RuntimeError(errorCodeOf(ErrorClass::Other), "GStreamer has no playbin element");
@@ -24,11 +37,11 @@ Pipeline::Pipeline(const std::string& sinkDescription, NextUri nextUri) : nextUr
         g_object_set(playbin_, "video-sink", videoSink, nullptr);
     }
 
-    std::string whyFallback;
-    sink_ = makeAudioSink(sinkDescription, &whyFallback);
-    fallback_ = !whyFallback.empty();
-    if (fallback_) GST_WARNING("audio sink replaced by a fake sink: %s", whyFallback.c_str());
-    g_object_set(playbin_, "audio-sink", sink_, nullptr);
+    std::string why;
+    sink_ = makeAudioSink(sinkDescription, &why);
+    fallback_ = !why.empty();
+    if (whyFallback) *whyFallback = why;
+    g_object_set(playbin_, "audio-sink", sink_.load(), nullptr);
 
     // The default method mixes the channels and clips; "simple" only
     // attenuates the other side.
@@ -48,22 +61,21 @@ Pipeline::Pipeline(const std::string& sinkDescription, NextUri nextUri) : nextUr
 
 Pipeline::~Pipeline() {
     // After NULL no streaming thread runs, so no callback can either.
-    setState(GST_STATE_NULL);
+    gst_element_set_state(playbin_, GST_STATE_NULL);
     g_signal_handler_disconnect(playbin_, aboutToFinish_);
     g_signal_handler_disconnect(playbin_, elementAdded_);
     g_signal_handler_disconnect(playbin_, sourceSetup_);
     gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
-    discardMessages();
+    releaseDropped();
     gst_object_unref(bus_);
     gst_object_unref(playbin_);
     if (panorama_) gst_object_unref(panorama_);
-    if (sink_) gst_object_unref(sink_);
+    if (GstElement* sink = sink_.load()) gst_object_unref(sink);
 }
 
 void Pipeline::onAboutToFinish(GstElement* playbin, gpointer self) {
     auto* pipeline = static_cast<Pipeline*>(self);
-    if (!pipeline->switches_.begin()) return;
-    if (auto uri = pipeline->nextUri_()) pipeline->handOver(playbin, *uri);
+    if (std::optional<std::string> uri = pipeline->handover_.takeNext()) pipeline->handOver(playbin, *uri);
 }
 
 void Pipeline::handOver(GstElement* playbin, const std::string& uri) {
@@ -77,8 +89,7 @@ void Pipeline::handOver(GstElement* playbin, const std::string& uri) {
 
 void Pipeline::onSourceSetup(GstElement*, GstElement* source, gpointer self) {
     auto* pipeline = static_cast<Pipeline*>(self);
-    GstElementFactory* factory = gst_element_get_factory(source);
-    if (!factory || std::string_view(GST_OBJECT_NAME(factory)) != "appsrc") return;
+    if (!isFactory(source, "appsrc")) return;
     std::optional<ImageTrack> image;
     {
         std::lock_guard lock(pipeline->imageMutex_);
@@ -88,48 +99,47 @@ void Pipeline::onSourceSetup(GstElement*, GstElement* source, gpointer self) {
 }
 
 void Pipeline::onElementAdded(GstBin*, GstElement* element, gpointer self) {
-    // playbin makes a uridecodebin per item and handles its "drained" (where
-    // it emits about-to-finish and activates the next item); ours runs
-    // after that handler.
-    GstElementFactory* factory = gst_element_get_factory(element);
-    if (!factory || std::string_view(GST_OBJECT_NAME(factory)) != "uridecodebin") return;
-    if (g_object_get_data(G_OBJECT(element), "lumo-drained")) return;
-    g_object_set_data(G_OBJECT(element), "lumo-drained", element);
-    g_signal_connect_after(element, "drained", G_CALLBACK(onDrained), self);
+    // playbin makes a uridecodebin per item (and reuses it) and connects its
+    // "drained" handler after adding it: the gate, connected here once per
+    // decoder, always runs first.
+    if (!isFactory(element, "uridecodebin") || g_object_get_data(G_OBJECT(element), kGateMark)) return;
+    g_object_set_data(G_OBJECT(element), kGateMark, element);
+    g_signal_connect(element, "drained", G_CALLBACK(onDrainBegins), self);
+    g_signal_connect_after(element, "drained", G_CALLBACK(onDrainEnds), self);
 }
 
-void Pipeline::onDrained(GstElement*, gpointer self) { static_cast<Pipeline*>(self)->switches_.end(); }
+void Pipeline::onDrainBegins(GstElement* decoder, gpointer self) {
+    if (!static_cast<Pipeline*>(self)->handover_.drainBegins()) g_signal_stop_emission_by_name(decoder, "drained");
+}
+
+void Pipeline::onDrainEnds(GstElement*, gpointer self) { static_cast<Pipeline*>(self)->handover_.drainEnds(); }
 
 GstBusSyncReply Pipeline::keepOrDrop(GstBus*, GstMessage* message, gpointer self) {
     auto* pipeline = static_cast<Pipeline*>(self);
-    if (pipeline->keeps(message)) return GST_BUS_PASS;
+    if (pipeline->keeps(message)) {
+        const bool fromSink =
+            GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && raisedBySink(message, pipeline->sink_.load());
+        pipeline->events_->push(EngineEvent::ofMessage(message, fromSink));
+        return GST_BUS_DROP;
+    }
     // A dropped message is the handler's to release. It holds the element
     // that posted it, possibly the last reference to an element playbin has
     // just removed: released here, on that element's own streaming thread,
-    // the element would stop its own task. The host's thread releases it.
+    // the element would stop its own task. The pipeline's thread releases it.
     std::lock_guard lock(pipeline->droppedMutex_);
     pipeline->dropped_.push_back(message);
     return GST_BUS_DROP;
 }
 
-void Pipeline::releaseDropped() {
-    std::vector<GstMessage*> dropped;
-    {
-        std::lock_guard lock(droppedMutex_);
-        dropped.swap(dropped_);
-    }
-    for (GstMessage* message : dropped) gst_message_unref(message);
-}
-
-bool Pipeline::keeps(GstMessage* message) {
+bool Pipeline::keeps(GstMessage* message) const {
     switch (GST_MESSAGE_TYPE(message)) {
-        case GST_MESSAGE_STATE_CHANGED:
-            if (GST_MESSAGE_SRC(message) == GST_OBJECT(playbin_)) {
-                GstState pending = GST_STATE_VOID_PENDING;
-                gst_message_parse_state_changed(message, nullptr, nullptr, &pending);
-                if (pending == GST_STATE_VOID_PENDING) switches_.release();
-            }
-            return false;
+        case GST_MESSAGE_STATE_CHANGED: {
+            // Only that the whole pipeline has settled: the host then looks.
+            if (GST_MESSAGE_SRC(message) != GST_OBJECT(playbin_)) return false;
+            GstState pending = GST_STATE_VOID_PENDING;
+            gst_message_parse_state_changed(message, nullptr, nullptr, &pending);
+            return pending == GST_STATE_VOID_PENDING;
+        }
         case GST_MESSAGE_ERROR:
         case GST_MESSAGE_EOS:
         case GST_MESSAGE_STREAM_START:
@@ -142,13 +152,22 @@ bool Pipeline::keeps(GstMessage* message) {
     }
 }
 
+void Pipeline::releaseDropped() {
+    std::vector<GstMessage*> dropped;
+    {
+        std::lock_guard lock(droppedMutex_);
+        dropped.swap(dropped_);
+    }
+    for (GstMessage* message : dropped) gst_message_unref(message);
+}
+
 bool Pipeline::switchToFallbackSink() {
     if (fallback_) return false;
-    setState(GST_STATE_NULL);
-    if (sink_) gst_object_unref(sink_);
-    sink_ = makeFallbackSink();
+    gst_element_set_state(playbin_, GST_STATE_NULL);
+    GstElement* fallback = makeFallbackSink();
+    if (GstElement* old = sink_.exchange(fallback)) gst_object_unref(old);
     fallback_ = true;
-    g_object_set(playbin_, "audio-sink", sink_, nullptr);
+    g_object_set(playbin_, "audio-sink", fallback, nullptr);
     return true;
 }
 
@@ -156,11 +175,17 @@ void Pipeline::setUri(const std::string& uri) { handOver(playbin_, uri); }
 
 GstStateChangeReturn Pipeline::setState(GstState state) {
     releaseDropped();
-    switches_.holdOff();
-    const GstStateChangeReturn result = gst_element_set_state(playbin_, state);
-    // An asynchronous change is released by its final state-changed message.
-    if (result != GST_STATE_CHANGE_ASYNC) switches_.release();
-    return result;
+    return gst_element_set_state(playbin_, state);
+}
+
+GstStateChangeReturn Pipeline::waitForState(GstClockTime limit) {
+    return gst_element_get_state(playbin_, nullptr, nullptr, limit);
+}
+
+bool Pipeline::seek(double seconds) {
+    const auto position = static_cast<gint64>(seconds * GST_SECOND);
+    return gst_element_seek_simple(playbin_, GST_FORMAT_TIME,
+                                   static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), position);
 }
 
 bool Pipeline::settledIn(GstState state) const {
@@ -177,20 +202,24 @@ std::optional<double> Pipeline::durationSeconds() const {
     return static_cast<double>(duration) / GST_SECOND;
 }
 
+std::optional<double> Pipeline::positionSeconds() const {
+    gint64 position = 0;
+    if (!gst_element_query_position(playbin_, GST_FORMAT_TIME, &position) || position < 0) return std::nullopt;
+    return static_cast<double>(position) / GST_SECOND;
+}
+
+bool Pipeline::seekable() const {
+    GstQuery* query = gst_query_new_seeking(GST_FORMAT_TIME);
+    gboolean seekable = FALSE;
+    if (gst_element_query(playbin_, query)) gst_query_parse_seeking(query, nullptr, &seekable, nullptr, nullptr);
+    gst_query_unref(query);
+    return seekable;
+}
+
 bool Pipeline::hasVideo() const {
     gint streams = 0;
     g_object_get(playbin_, "n-video", &streams, nullptr);
     return streams > 0;
-}
-
-GstMessage* Pipeline::popMessage() {
-    releaseDropped();
-    return gst_bus_pop(bus_);
-}
-
-void Pipeline::discardMessages() {
-    releaseDropped();
-    while (GstMessage* message = gst_bus_pop(bus_)) gst_message_unref(message);
 }
 
 void Pipeline::setVolume(double cubic) {

@@ -7,9 +7,9 @@
 #include <strings.h>
 
 #include "failsafe/runtime_error.h"
+#include "platform/gst/engine_events.h"
 #include "platform/gst/gst_media_player.h"
 #include "platform/gst/pipeline.h"
-#include "platform/gst/schedule.h"
 
 namespace lumo::platform::gst {
 
@@ -30,142 +30,160 @@ Mode modeOf(std::string_view name) {
 
 }  // namespace
 
+void GstMediaPlayer::changeState(int gstState) {
+    const auto state = static_cast<GstState>(gstState);
+    post([events = events_, epoch = epoch_, state](Pipeline& pipeline) {
+        events->push(EngineEvent::done(epoch, pipeline.setState(state)));
+    });
+}
+
 void GstMediaPlayer::play() {
     requirePipeline();
-    pump();
-    if (current_ < 0 || target_ == Target::Playing) return;
+    catchUp();
+    if (currentIndex_ < 0 || target_ == Target::Playing) return;
     if (target_ == Target::Stopped) {
-        open(current_, Target::Playing);
+        open(currentIndex_, Target::Playing);
     } else {
         target_ = Target::Playing;
-        startFailed_ = pipeline_->setState(GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE;
+        changeState(GST_STATE_PLAYING);
     }
-    pump();
+    processEvents();
 }
 
 void GstMediaPlayer::pause() {
     requirePipeline();
-    pump();
+    catchUp();
     if (target_ != Target::Playing) return;
     target_ = Target::Paused;
     buffering_ = false;
-    startFailed_ = pipeline_->setState(GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE;
-    pump();
+    changeState(GST_STATE_PAUSED);
+    processEvents();
 }
 
 void GstMediaPlayer::stop() {
     requirePipeline();
-    pump();
-    if (current_ < 0) return;
+    catchUp();
+    if (currentIndex_ < 0) return;
     learn();
-    interrupt();
+    stopPipeline();
     target_ = Target::Stopped;
-    state_ = PlayState::Stopped;
+    buffering_ = false;
+    transition(PlayState::Stopped);
 }
 
 void GstMediaPlayer::next() {
     requirePipeline();
-    pump();
-    if (const int item = schedule_->next(); item >= 0) open(item, target_);
-    pump();
+    catchUp();
+    PlayOrder moved = order_;
+    if (!moved.advance(loop_)) return;
+    order_ = std::move(moved);
+    open(order_.current(), target_);
+    processEvents();
 }
 
 void GstMediaPlayer::previous() {
     requirePipeline();
-    pump();
-    // At the first item it starts again: opened anew rather than sought, as
-    // a seek would not take back the next item already queued.
-    const int item = schedule_->previous();
-    if (item >= 0 || (current_ >= 0 && target_ != Target::Stopped)) open(item >= 0 ? item : current_, target_);
-    pump();
+    catchUp();
+    PlayOrder moved = order_;
+    if (moved.back()) {
+        order_ = std::move(moved);
+        open(order_.current(), target_);
+    } else if (currentIndex_ >= 0 && target_ != Target::Stopped) {
+        // The first item starts again: opened anew rather than sought, as a
+        // seek would not take back the next item playbin may have taken.
+        open(currentIndex_, target_);
+    }
+    processEvents();
 }
 
 bool GstMediaPlayer::autoStart() {
-    pump();
+    catchUp();
     return autoStart_;
 }
 
 void GstMediaPlayer::setAutoStart(bool on) {
-    pump();
+    catchUp();
     autoStart_ = on;
 }
 
 bool GstMediaPlayer::mute() {
-    pump();
+    catchUp();
     return mute_;
 }
 
 void GstMediaPlayer::setMute(bool on) {
-    pump();
+    catchUp();
     mute_ = on;
-    if (pipeline_) pipeline_->setMute(on);
+    post([on](Pipeline& pipeline) { pipeline.setMute(on); }, false, false);
 }
 
 int32_t GstMediaPlayer::volume() {
-    pump();
+    catchUp();
     return volume_;
 }
 
 void GstMediaPlayer::setVolume(int32_t volume) {
-    pump();
+    catchUp();
     volume_ = std::clamp(volume, 0, 100);
     // Cubic, as players do: half the setting is an eighth of the amplitude.
-    if (pipeline_) pipeline_->setVolume(volume_ / 100.0);
+    post([cubic = volume_ / 100.0](Pipeline& pipeline) { pipeline.setVolume(cubic); }, false, false);
 }
 
 int32_t GstMediaPlayer::balance() {
-    pump();
+    catchUp();
     return balance_;
 }
 
 void GstMediaPlayer::setBalance(int32_t balance) {
-    pump();
+    catchUp();
     balance_ = std::clamp(balance, -100, 100);
-    if (pipeline_) pipeline_->setBalance(balance_ / 100.0);
+    post([pan = balance_ / 100.0](Pipeline& pipeline) { pipeline.setBalance(pan); }, false, false);
 }
 
 bool GstMediaPlayer::getMode(std::string_view mode) {
     const Mode which = modeOf(mode);
-    pump();
+    catchUp();
     return which == Mode::Shuffle ? shuffle_ : which == Mode::Loop ? loop_ : autoRewind_;
 }
 
 void GstMediaPlayer::setMode(std::string_view mode, bool on) {
     const Mode which = modeOf(mode);
-    pump();
+    catchUp();
     switch (which) {
         case Mode::Shuffle:
             shuffle_ = on;
-            schedule_->setShuffle(on);
+            order_.setShuffle(on);
             break;
         case Mode::Loop:
             loop_ = on;
-            schedule_->setLoop(on);
             break;
         case Mode::AutoRewind:
             autoRewind_ = on;
             break;
     }
+    // The item that follows may be another one now.
+    if (which != Mode::AutoRewind) nextOffered_ = false;
     if (modeChanged_) modeChanged_(kModeNames[static_cast<size_t>(which)], on);
+    processEvents();
 }
 
 bool GstMediaPlayer::enableErrorDialogs() {
-    pump();
+    catchUp();
     return errorDialogs_;
 }
 
 void GstMediaPlayer::setEnableErrorDialogs(bool on) {
-    pump();
+    catchUp();
     errorDialogs_ = on;
 }
 
 int32_t GstMediaPlayer::errorCount() {
-    pump();
+    catchUp();
     return static_cast<int32_t>(errors_.size());
 }
 
 ErrorItem GstMediaPlayer::item(int32_t index) {
-    pump();
+    catchUp();
     if (index < 0 || index >= static_cast<int32_t>(errors_.size()))
         throw failsafe::RuntimeError(failsafe::error::SubscriptOutOfRange,
                                      "No error item " + std::to_string(index) + " in a queue of " +
@@ -174,7 +192,7 @@ ErrorItem GstMediaPlayer::item(int32_t index) {
 }
 
 void GstMediaPlayer::clearErrorQueue() {
-    pump();
+    catchUp();
     errors_.clear();
 }
 

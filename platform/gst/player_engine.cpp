@@ -1,64 +1,84 @@
-// The player's state machine: bus messages in, play state and pipeline
-// states out. Runs on the host's thread only.
+// The player's state machine: events in, play state and pipeline commands
+// out. Runs on the host's thread only; processEvents is the one place where
+// what happened to the pipeline changes the state.
 
 #include <gst/gst.h>
 
+#include <cassert>
+#include <utility>
+
+#include "platform/gst/engine_events.h"
 #include "platform/gst/error_classes.h"
 #include "platform/gst/gst_media_player.h"
 #include "platform/gst/item_source.h"
 #include "platform/gst/pipeline.h"
-#include "platform/gst/schedule.h"
+#include "platform/gst/pipeline_thread.h"
+#include "platform/gst/play_states.h"
 
 namespace lumo::platform::gst {
 
 namespace {
 
-// The pipeline state of each Target (Stopped, Ready, Paused, Playing).
 GstState gstStateOf(int target) {
+    // Stopped, Ready, Paused, Playing.
     static constexpr GstState states[] = {GST_STATE_READY, GST_STATE_PAUSED, GST_STATE_PAUSED, GST_STATE_PLAYING};
     return states[target];
 }
 
-}  // namespace
-
-void GstMediaPlayer::pump() {
-    if (!pipeline_ || pumping_) return;
-    pumping_ = true;
-    bool restarted = false;
-    for (;;) {
-        while (GstMessage* message = pipeline_->popMessage()) {
-            handle(message);
-            gst_message_unref(message);
-        }
-        if (!startFailed_) break;
-        if (!errorReported_ && !restarted && current_ >= 0) {
-            // No element said why: playbin itself was left broken (a host
-            // control meeting a switch to the next item). From NULL the same
-            // item opens afresh; a second failure is reported.
-            restarted = true;
-            const Target target = target_;
-            pipeline_->setState(GST_STATE_NULL);
-            open(current_, target);
-            continue;
-        }
-        // A state change failed; its element's ERROR (if it posted one) was
-        // handled above.
-        if (!errorReported_) {
-            errorReported_ = true;
-            errors_.push_back(makeErrorItem(ErrorClass::Other, schedule_->uriOf(current_),
-                                            "the pipeline did not start", "playbin"));
-        }
-        fail();
-    }
-    refreshState();
-    pumping_ = false;
+std::string secondsText(std::chrono::milliseconds limit) {
+    return std::to_string((limit.count() + 999) / 1000) + " seconds";
 }
 
-void GstMediaPlayer::handle(GstMessage* message) {
+}  // namespace
+
+void GstMediaPlayer::processEvents() {
+    if (!pipeline_ || processing_) return;
+    processing_ = true;
+    for (;;) {
+        const std::shared_ptr<EventQueue> queue = events_;
+        std::deque<EngineEvent> events = queue->takeAll();
+        if (events.empty()) break;
+        for (EngineEvent& event : events) {
+            handle(event);
+            if (events_ != queue) break;  // the pipeline was given up: the rest is its
+        }
+    }
+    checkLimits();
+    if (pipeline_) {
+        settle();
+        updateHandover();
+    }
+    processing_ = false;
+}
+
+void GstMediaPlayer::handle(EngineEvent& event) {
+    switch (event.kind) {
+        case EngineEvent::Kind::Begun:
+            streamEpoch_ = event.epoch;
+            if (event.epoch == epoch_) openingStarted_ = false;
+            break;
+        case EngineEvent::Kind::Done:
+            if (event.epoch == epoch_ && event.result == GST_STATE_CHANGE_FAILURE) startFailed();
+            break;
+        case EngineEvent::Kind::Refused:
+            if (event.epoch != epoch_) break;
+            report(*event.refusal);
+            fail();
+            break;
+        case EngineEvent::Kind::Message:
+            // What a stream said before the pipeline was last reset is about
+            // what no longer plays.
+            if (streamEpoch_ == epoch_) handleMessage(event);
+            break;
+    }
+}
+
+void GstMediaPlayer::handleMessage(EngineEvent& event) {
+    GstMessage* message = event.message;
     const bool fromPipeline = GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_->playbin());
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_ERROR:
-            handleError(message);
+            handleError(event);
             break;
         case GST_MESSAGE_EOS:
             if (fromPipeline) handleEnd();
@@ -69,148 +89,244 @@ void GstMediaPlayer::handle(GstMessage* message) {
         case GST_MESSAGE_DURATION_CHANGED:
             learned_.durationSeconds.reset();
             break;
-        case GST_MESSAGE_BUFFERING:
-            handleBuffering(message);
+        case GST_MESSAGE_BUFFERING: {
+            gint percent = 100;
+            gst_message_parse_buffering(message, &percent);
+            handleBuffering(percent);
             break;
+        }
         case GST_MESSAGE_CLOCK_LOST:
-            if (target_ == Target::Playing && !buffering_) {
-                pipeline_->setState(GST_STATE_PAUSED);
-                pipeline_->setState(GST_STATE_PLAYING);
-            }
+            if (target_ == Target::Playing && !buffering_)
+                post([](Pipeline& pipeline) {
+                    pipeline.setState(GST_STATE_PAUSED);
+                    pipeline.setState(GST_STATE_PLAYING);
+                });
             break;
         default:
-            break;
+            break;  // a settled state: settle() looks
     }
 }
 
-void GstMediaPlayer::handleError(GstMessage* message) {
-    if (raisedBySink(message, pipeline_->audioSink()) && !pipeline_->usesFallbackSink()) {
-        // The output, not the item, failed: play on at the real pace without
-        // it, from the same item.
-        GST_WARNING("audio sink failed, switching to a fake sink");
+void GstMediaPlayer::handleError(EngineEvent& event) {
+    if (event.fromSink && !pipeline_->usesFallbackSink()) {
+        // The output, not the item, failed: play on at the real pace
+        // without it, from the same item.
+        GError* error = nullptr;
+        gst_message_parse_error(event.message, &error, nullptr);
+        pendingProblems_.push_back("The audio output '" + sinkDescription_ + "' failed (" +
+                                   (error ? error->message : "no reason given") +
+                                   "); the player plays into a silent output instead.");
+        if (error) g_error_free(error);
         const Target target = target_;
-        interrupt();
-        pipeline_->switchToFallbackSink();
-        if (current_ >= 0) open(current_, target);
+        post([](Pipeline& pipeline) { pipeline.switchToFallbackSink(); });
+        if (currentIndex_ >= 0) open(currentIndex_, target, std::nullopt, true);
         return;
     }
-    // An error while a queued item starts is that item's.
-    if (const int started = schedule_->startQueued(); started >= 0) makeCurrent(started);
-    if (!errorReported_) {
-        errorReported_ = true;
-        errors_.push_back(errorItemOf(message, schedule_->uriOf(current_), pipeline_->audioSink()));
-    }
+    // An error while a handed-over item starts is that item's.
+    if (const std::optional<int> queued = pipeline_->handover().takeQueued()) adoptQueued(*queued);
+    if (!errorReported_) report(errorItemOf(event.message, currentUri_, event.fromSink));
     fail();
 }
 
 void GstMediaPlayer::handleEnd() {
     learn();  // an MP3 without a header tells its length only now
-    schedule_->dropQueued();
-    // Loop may have been switched on after the last item was chosen.
-    if (const int next = schedule_->next(); next >= 0) {
-        open(next, Target::Playing);
-    } else if (autoRewind_) {
-        open(schedule_->rewind(), Target::Stopped);
-    } else {
-        interrupt();
-        target_ = Target::Stopped;
-        state_ = PlayState::MediaEnded;
+    // Nothing followed without a gap (too short an item, or the gate was
+    // closed): the next item opens the ordinary way.
+    pipeline_->handover().dropQueued();
+    orderAfterNext_.reset();
+    PlayOrder next = order_;
+    if (next.advance(loop_)) {
+        order_ = std::move(next);
+        open(order_.current(), target_ == Target::Paused ? Target::Paused : Target::Playing);
+        return;
     }
+    if (autoRewind_) {
+        order_.rewind();
+        makeCurrent(order_.current());
+    }
+    stopPipeline();
+    target_ = Target::Stopped;
+    transition(PlayState::MediaEnded);
 }
 
 void GstMediaPlayer::handleStreamStart() {
-    if (skipStarts_ > 0) {
-        --skipStarts_;
+    // The opened stream's own start; later ones are handed-over items.
+    if (!openingStarted_) {
+        openingStarted_ = true;
         return;
     }
-    if (const int started = schedule_->startQueued(); started >= 0) makeCurrent(started);
+    if (const std::optional<int> queued = pipeline_->handover().takeQueued()) adoptQueued(*queued);
 }
 
-void GstMediaPlayer::handleBuffering(GstMessage* message) {
+void GstMediaPlayer::adoptQueued(int item) {
+    if (orderAfterNext_ && orderAfterNext_->current() == item) {
+        order_ = std::move(*orderAfterNext_);
+        order_.setShuffle(shuffle_);
+    } else {
+        order_.moveTo(item);
+    }
+    orderAfterNext_.reset();
+    nextOffered_ = false;
+    makeCurrent(item);
+}
+
+void GstMediaPlayer::handleBuffering(int percent) {
     if (target_ != Target::Playing) return;
-    gint percent = 100;
-    gst_message_parse_buffering(message, &percent);
     if (percent < 100) {
-        if (!buffering_) pipeline_->setState(GST_STATE_PAUSED);
+        if (!buffering_) post([](Pipeline& pipeline) { pipeline.setState(GST_STATE_PAUSED); });
         buffering_ = true;
-        state_ = PlayState::Buffering;
+        transition(PlayState::Buffering);
     } else if (buffering_) {
         buffering_ = false;
-        pipeline_->setState(GST_STATE_PLAYING);
+        post([](Pipeline& pipeline) { pipeline.setState(GST_STATE_PLAYING); });
     }
 }
 
-void GstMediaPlayer::refreshState() {
-    if (buffering_ || target_ == Target::Stopped) return;
+void GstMediaPlayer::startFailed() {
+    if (errorReported_) return;
+    if (!retried_ && currentIndex_ >= 0) {
+        // No element said why: playbin itself was left broken. From NULL the
+        // same item opens afresh; a second failure is reported.
+        retried_ = true;
+        open(currentIndex_, target_, std::nullopt, true);
+        return;
+    }
+    report(makeErrorItem(ErrorClass::Other, currentUri_, "the pipeline did not start", "playbin"));
+    fail();
+}
+
+void GstMediaPlayer::settle() {
+    if (target_ == Target::Stopped || buffering_ || streamEpoch_ != epoch_ || !thread_->idle()) return;
     if (!pipeline_->settledIn(gstStateOf(static_cast<int>(target_)))) return;
+    openDeadline_.reset();
     const PlayState reached = target_ == Target::Ready    ? PlayState::Ready
                               : target_ == Target::Paused ? PlayState::Paused
                                                           : PlayState::Playing;
-    if (state_ == reached) return;
-    state_ = reached;
+    if (state_ != reached) transition(reached);
     learn();
+}
+
+void GstMediaPlayer::checkLimits() {
+    if (thread_->busyFor() > limits_.openLimit) {
+        // A pipeline call has not returned: the pipeline no longer answers.
+        // A new one takes its place, and the item in hand fails.
+        const bool inHand = state_ != PlayState::Stopped && state_ != PlayState::MediaEnded && currentIndex_ >= 0;
+        retirePipeline("a call did not return within " + secondsText(limits_.openLimit));
+        if (inHand && !errorReported_)
+            report(makeErrorItem(currentUri_.starts_with("file:") ? ErrorClass::NotFound : ErrorClass::Network,
+                                 currentUri_, "the media player did not answer within " + secondsText(limits_.openLimit),
+                                 "player"));
+        fail();
+        return;
+    }
+    if (openDeadline_ && Clock::now() >= *openDeadline_) {
+        openDeadline_.reset();
+        if (state_ != PlayState::Transitioning || errorReported_) return;
+        report(makeErrorItem(currentUri_.starts_with("file:") ? ErrorClass::NotFound : ErrorClass::Network,
+                             currentUri_, "it did not open within " + secondsText(limits_.openLimit), "player"));
+        fail();
+    }
+}
+
+std::optional<GstMediaPlayer::Clock::time_point> GstMediaPlayer::nextDeadline() const {
+    std::optional<Clock::time_point> deadline = openDeadline_;
+    if (thread_ && !thread_->idle()) {
+        const Clock::time_point stuck = Clock::now() - thread_->busyFor() + limits_.openLimit;
+        if (!deadline || stuck < *deadline) deadline = stuck;
+    }
+    return deadline;
+}
+
+void GstMediaPlayer::updateHandover() {
+    if (nextOffered_ || target_ != Target::Playing || state_ != PlayState::Playing || streamEpoch_ != epoch_ ||
+        !thread_->idle() || pipeline_->handover().hasQueued())
+        return;
+    // Settled and playing: playbin may take the next item without a gap.
+    std::optional<Handover::Next> next;
+    PlayOrder after = order_;
+    if (after.advance(loop_)) {
+        const ItemSource source = sourceOf(mediaAt(after.current()).get());
+        if (!source.problem) next = Handover::Next{after.current(), source.uri};
+        orderAfterNext_ = std::move(after);
+    }
+    pipeline_->handover().open(std::move(next));
+    nextOffered_ = true;
+}
+
+void GstMediaPlayer::transition(PlayState to) {
+    assert(transitionAllowed(state_, to) && "a move the table of play_states.h does not allow");
+    if (!transitionAllowed(state_, to)) GST_WARNING("play state %s -> %s", nameOf(state_), nameOf(to));
+    state_ = to;
 }
 
 void GstMediaPlayer::makeCurrent(int item) {
     // Opening the same item again keeps what its preroll taught.
-    if (item != current_ || item < 0) learned_ = {};
-    current_ = item;
+    if (item != currentIndex_ || item < 0) learned_ = {};
+    currentIndex_ = item;
     currentItem_ = mediaAt(item);
+    currentUri_ = currentItem_ ? sourceOf(currentItem_.get()).uri : std::string();
     errorReported_ = false;
 }
 
-void GstMediaPlayer::open(int item, Target target) {
-    interrupt();
+void GstMediaPlayer::open(int item, Target target, std::optional<double> startAt, bool retry) {
+    if (!retry) retried_ = false;
+    buffering_ = false;
     makeCurrent(item);
+    if (target == Target::Stopped) {
+        // Only the position moves; the pipeline stays as it is, stopped.
+        if (state_ == PlayState::MediaEnded) transition(PlayState::Stopped);
+        return;
+    }
     const ItemSource source = sourceOf(currentItem_.get());
     if (source.problem) {
-        errorReported_ = true;
-        errors_.push_back(*source.problem);
+        stopPipeline();
+        report(*source.problem);
         target_ = Target::Stopped;
-        state_ = PlayState::Stopped;
+        transition(PlayState::Stopped);
         return;
     }
-    pipeline_->setUri(source.uri);
     target_ = target;
-    if (target == Target::Stopped) {
-        state_ = PlayState::Stopped;
-        return;
-    }
-    state_ = PlayState::Transitioning;
-    start();
+    transition(PlayState::Transitioning);
+    reset(retry, OpenRequest{source.uri, target, startAt});
 }
 
-void GstMediaPlayer::start() {
-    // The opened stream's start is not a queued item's.
-    skipStarts_ = 1;
-    startFailed_ = pipeline_->setState(gstStateOf(static_cast<int>(target_))) == GST_STATE_CHANGE_FAILURE;
-}
-
-void GstMediaPlayer::interrupt() {
-    if (!pipeline_) return;
-    pipeline_->setState(GST_STATE_READY);
-    // Whatever the stopped streams said is about what no longer plays.
-    pipeline_->discardMessages();
-    schedule_->dropQueued();
-    skipStarts_ = 0;
-    startFailed_ = false;
-    buffering_ = false;
-}
+void GstMediaPlayer::stopPipeline(bool fromNull) { reset(fromNull, std::nullopt); }
 
 void GstMediaPlayer::fail() {
     // After an error some elements (typefind among them) keep their failure
     // through READY and would fail the next item too; NULL resets them.
-    if (pipeline_) pipeline_->setState(GST_STATE_NULL);
-    interrupt();
+    stopPipeline(true);
     target_ = Target::Stopped;
-    state_ = PlayState::Stopped;
+    buffering_ = false;
+    transition(PlayState::Stopped);
+}
+
+void GstMediaPlayer::report(ErrorItem item) {
+    errorReported_ = true;
+    errors_.push_back(std::move(item));
 }
 
 void GstMediaPlayer::learn() {
     if (learned_.durationSeconds && learned_.hasVideo) return;
-    if (!pipeline_ || !pipeline_->atLeastPaused()) return;
+    if (streamEpoch_ != epoch_ || !pipeline_->atLeastPaused()) return;
     learned_.durationSeconds = pipeline_->durationSeconds();
     learned_.hasVideo = pipeline_->hasVideo();
+}
+
+void GstMediaPlayer::deliverProblems() {
+    if (pendingProblems_.empty()) return;
+    std::vector<std::string> problems = std::exchange(pendingProblems_, {});
+    for (const std::string& problem : problems) {
+        if (problems_)
+            problems_(problem);
+        else
+            GST_WARNING("%s", problem.c_str());
+    }
+}
+
+bool GstMediaPlayer::itemOpen() const {
+    return currentIndex_ >= 0 && (state_ == PlayState::Ready || state_ == PlayState::Paused ||
+                                  state_ == PlayState::Playing || state_ == PlayState::Buffering);
 }
 
 }  // namespace lumo::platform::gst

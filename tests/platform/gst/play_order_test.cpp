@@ -1,14 +1,11 @@
-// The order items play in, and the hand-over of the next item between the
-// streaming thread and the host's thread.
+// The order items play in: in order, shuffled rounds, choosing an item.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
-#include <thread>
 
 #include "platform/gst/play_order.h"
-#include "platform/gst/schedule.h"
 
 namespace lumo::platform::gst {
 namespace {
@@ -73,65 +70,6 @@ TEST(PlayOrder, ChoosingOrShufflingStartsARoundAtTheCurrentItem) {
     EXPECT_EQ(order.current(), 5);
     order.rewind();
     EXPECT_EQ(order.current(), 0);
-}
-
-TEST(Schedule, QueuedItemsStartOrAreDropped) {
-    Schedule schedule(nullptr, 3);
-    schedule.assign({"a", "b", "", "d"}, false);
-    EXPECT_EQ(schedule.current(), 0);
-    EXPECT_EQ(schedule.queueNext(), "b");
-    EXPECT_EQ(schedule.current(), 0);  // still playing a
-    EXPECT_EQ(schedule.startQueued(), 1);
-    EXPECT_EQ(schedule.startQueued(), -1);
-    EXPECT_EQ(schedule.current(), 1);
-
-    // An item that cannot open is never queued: the stream ends there.
-    EXPECT_EQ(schedule.queueNext(), std::nullopt);
-    EXPECT_EQ(schedule.next(), 2);
-
-    EXPECT_EQ(schedule.queueNext(), "d");
-    schedule.dropQueued();  // stopped before d started
-    EXPECT_EQ(schedule.current(), 2);
-    EXPECT_EQ(schedule.queueNext(), "d");
-    EXPECT_EQ(schedule.previous(), 1);  // from the item playing, not the queued one
-    EXPECT_EQ(schedule.startQueued(), -1);
-
-    EXPECT_EQ(schedule.moveTo(3), 3);
-    EXPECT_EQ(schedule.queueNext(), std::nullopt);
-    schedule.setLoop(true);
-    EXPECT_EQ(schedule.queueNext(), "a");
-    EXPECT_EQ(schedule.rewind(), 0);
-    EXPECT_EQ(schedule.uriOf(3), "d");
-    EXPECT_EQ(schedule.uriOf(9), "");
-}
-
-TEST(Schedule, AnItemThatCannotOpenIsNotQueued) {
-    Schedule schedule([](const std::string& uri) { return uri != "gone"; }, 1);
-    schedule.assign({"a", "gone", "c"}, false);
-    EXPECT_EQ(schedule.queueNext(), std::nullopt);
-    EXPECT_EQ(schedule.current(), 0);
-    EXPECT_EQ(schedule.next(), 1);  // the host still opens it, and reports it
-    EXPECT_EQ(schedule.queueNext(), "c");
-}
-
-TEST(Schedule, StreamingAndHostThreadsShareIt) {
-    Schedule schedule(nullptr, 5);
-    std::vector<std::string> uris;
-    for (int i = 0; i < 20; ++i) uris.push_back("item" + std::to_string(i));
-    schedule.assign(uris, true);
-    schedule.setLoop(true);
-    std::thread streaming([&] {
-        for (int i = 0; i < 2000; ++i) EXPECT_TRUE(schedule.queueNext().has_value());
-    });
-    for (int i = 0; i < 2000; ++i) {
-        if (i % 3 == 0) schedule.startQueued();
-        if (i % 7 == 0) schedule.dropQueued();
-        if (i % 11 == 0) schedule.next();
-        if (i % 13 == 0) schedule.setShuffle(i % 2 == 0);
-        const int current = schedule.current();
-        ASSERT_TRUE(current >= 0 && current < 20);
-    }
-    streaming.join();
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST(Output, MuteWhilePlayingSilencesTheRest) {
     ASSERT_TRUE(waitFor(player, S::Playing));
     std::this_thread::sleep_for(100ms);
     player.settings().setMute(true);
-    ASSERT_TRUE(waitFor(player, S::Stopped));  // auto-rewound at the end
+    ASSERT_TRUE(waitFor(player, S::MediaEnded));
     const Channels out = readCapture(capture);
     ASSERT_GT(out.left.size(), 44100u / 5);
     const size_t tenth = 4410;
@@ -95,7 +95,7 @@ TEST_P(Formats, PlayingLearnsDurationAndMediaType) {
     }
 
     player.controls().play();
-    ASSERT_TRUE(waitFor(player, S::Stopped));  // auto-rewound to the same item
+    ASSERT_TRUE(waitFor(player, S::MediaEnded));  // auto-rewound to the same item
     media = player.currentMedia();
     const double seconds = std::stod(media->getItemInfo("Duration"));
     EXPECT_GT(seconds, 0.2);

@@ -97,7 +97,7 @@ TEST_P(BrokenSinks, FallBackToAFakeSink) {
     EXPECT_TRUE(waitFor(player, S::Ready));
     player.controls().play();
     EXPECT_TRUE(waitFor(player, S::Playing));
-    EXPECT_TRUE(waitFor(player, S::Stopped));
+    EXPECT_TRUE(waitFor(player, S::MediaEnded));
     EXPECT_EQ(player.error().errorCount(), 0);
 }
 
