@@ -1,5 +1,9 @@
 // The one player host of the process and what its player is made of.
+#include <utility>
+#include <vector>
+
 #include "common/message_boxes.h"
+#include "failsafe/failsafe.h"
 #include "platform/gst/default_player.h"
 #include "player/audio_player_host.h"
 #include "player/desktop/mpris_service.h"
@@ -7,13 +11,41 @@
 namespace lumo::player {
 namespace {
 
+// What the player meets outside any item (the drive settings it reads with
+// a service of its own, the media library's files, the sound output) goes
+// to the error log under the player's name, since the shared drive object
+// may not exist yet (or any more). The first object's start-up loads the
+// player host before it gives the error log its file; what is met until
+// then waits for the file instead of being lost.
+class PlayerProblems {
+public:
+    void write(const std::string& problem) {
+        waiting_.push_back(problem);
+        flush();
+    }
+    void flush() {
+        if (waiting_.empty() || !logHasAFile()) return;
+        for (const std::string& problem : std::exchange(waiting_, {}))
+            common::LogError("frmAudioPlayer.WMPlayer", 0, 0, problem);
+    }
+
+private:
+    static bool logHasAFile() {
+        const failsafe::Value get("Get");
+        return !failsafe::fsOPTION(16, get).text().empty() && failsafe::fsOPTION(23, get).number().value_or(0) != 0;
+    }
+    std::vector<std::string> waiting_;
+};
+
+PlayerProblems& playerProblems() {
+    static PlayerProblems problems;
+    return problems;
+}
+
 std::unique_ptr<MediaPlayer> makeDefaultPlayer() {
-    // The player reads the drive settings with a service of its own; the
-    // problems it meets there go to the error log under its own name, since
-    // the shared drive object may not exist yet (or any more).
-    auto drives = std::make_shared<platform::linux_drives::LinuxDriveService>(
-        [](const std::string& problem) { common::LogError("frmAudioPlayer.WMPlayer", 0, 0, problem); });
-    return platform::createMediaPlayer(std::move(drives));
+    const auto logProblem = [](const std::string& problem) { playerProblems().write(problem); };
+    auto drives = std::make_shared<platform::linux_drives::LinuxDriveService>(logProblem);
+    return platform::createMediaPlayer(std::move(drives), logProblem);
 }
 
 struct Holder {
@@ -37,6 +69,7 @@ frmAudioPlayer& audioPlayerWindow() {
 
 frmAudioPlayer& AudioPlayer() {
     frmAudioPlayer& window = audioPlayerWindow();
+    playerProblems().flush();
     Holder& h = holder();
     if (!h.loaded) {
         h.loaded = true;  // before the load steps: they may reach the window again

@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -178,6 +180,36 @@ TEST_F(LumoHostProcess, RegistersCreatesPlaysTerminatesAndPlaysAgain) {
     EXPECT_TRUE(run.out[18].ends_with(R"("argument": "Volume"}})")) << run.out[18];
     EXPECT_EQ(run.out[19], R"({"call": "Volume", "result": 40, "byref": {}})") << "a refused value changes nothing";
     EXPECT_EQ(run.out[20], R"({"call": "Version", "error": {"hresult": "0x80020003", "description": "Version cannot be assigned"}})");
+}
+
+// Items whose opening could block for good (a pipe nobody writes, a device
+// that never ends, a folder) fail as items, the host goes on to the next
+// one, and what is wrong outside any item (a rule file, the sound output)
+// reaches the error log where a windowed host's user finds it.
+TEST_F(LumoHostProcess, ItemsThatCouldBlockFailAndProblemsReachTheErrorLog) {
+    makeTone("low.wav", 330);
+    const fs::path pipe = music / "pipe.wav", folder = music / "folder.wav";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    fs::create_directories(folder);
+    std::ofstream(playlists / "blocking.m3u") << pipe.string() << "\n/dev/zero\n"
+                                              << folder.string() << "\n" << (music / "low.wav").string() << "\n";
+    std::ofstream(playlists / "broken.autopl") << "[Auto Playlist]\nRule1=colour is blue\n";
+    std::replace(environment.begin(), environment.end(), std::string("LUMO_AUDIO_SINK=fakesink sync=true"),
+                 std::string("LUMO_AUDIO_SINK=nosuchsink"));
+
+    const Finished run = host({}, ":register\n" R"(InitialisePL "" 0 "blocking" 0 "" "" "" 2 0 "" 0)"
+                                  "\nPlaystate\nDoPlay\nPlaystate\nDoNext\nDoPlay\nPlaystate\nDoNext\nDoNext\n"
+                                  "DoPlay\n:wait Playstate=3 10000\n");
+    ASSERT_EQ(run.status, 0) << dump(run);
+    ASSERT_EQ(run.out.size(), 12u) << dump(run);
+    EXPECT_TRUE(run.out[1].starts_with(R"({"call": "InitialisePL", "result": true, )")) << run.out[1];
+    for (size_t stopped : {2u, 4u, 7u}) EXPECT_EQ(run.out[stopped], R"({"call": "Playstate", "result": 1, "byref": {}})");
+    EXPECT_TRUE(run.out[11].starts_with(R"({"wait": "Playstate=3", "ok": true, )")) << run.out[11];
+
+    const std::string log = readFile(root / "LUMOAudioErrors.log");
+    EXPECT_NE(log.find("frmAudioPlayer.WMPlayer"), std::string::npos) << log;
+    EXPECT_NE(log.find("broken.autopl"), std::string::npos) << "the rule file's problem:\n" << log;
+    EXPECT_NE(log.find("The audio output 'nosuchsink' cannot be used"), std::string::npos) << log;
 }
 
 TEST_F(LumoHostProcess, WithoutARegistrationTheObjectCannotBeCreated) {
