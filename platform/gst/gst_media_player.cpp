@@ -77,6 +77,8 @@ void GstMediaPlayer::setCurrentMedia(MediaPtr media) {
 double GstMediaPlayer::position() {
     catchUp();
     if (!itemOpen()) return 0;
+    // Right after a seek the pipeline prerolls again and tells nothing yet.
+    if (seekingTo_) return *seekingTo_;
     return pipeline_->positionSeconds().value_or(0);
 }
 
@@ -107,6 +109,7 @@ bool GstMediaPlayer::seek(double seconds) {
     } else {
         post([to](Pipeline& pipeline) { pipeline.seek(to); });
     }
+    seekingTo_ = to;
     processEvents();
     return true;
 }

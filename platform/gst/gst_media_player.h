@@ -234,6 +234,7 @@ private:
     uint64_t epoch_ = 0;        // of the latest reset of the pipeline
     uint64_t streamEpoch_ = 0;  // whose events are arriving now
     std::optional<Clock::time_point> openDeadline_;
+    std::optional<double> seekingTo_;  // until the pipeline has settled after a seek
     bool openingStarted_ = false;  // the opened stream's own start was seen
     bool errorReported_ = false;   // one error item per failure
     bool retried_ = false;         // a start that failed without a reason was tried once more

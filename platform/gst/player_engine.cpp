@@ -26,7 +26,8 @@ GstState gstStateOf(int target) {
 }
 
 std::string secondsText(std::chrono::milliseconds limit) {
-    return std::to_string((limit.count() + 999) / 1000) + " seconds";
+    const auto seconds = (limit.count() + 999) / 1000;
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
 }  // namespace
@@ -199,6 +200,7 @@ void GstMediaPlayer::settle() {
     if (target_ == Target::Stopped || buffering_ || streamEpoch_ != epoch_ || !thread_->idle()) return;
     if (!pipeline_->settledIn(gstStateOf(static_cast<int>(target_)))) return;
     openDeadline_.reset();
+    seekingTo_.reset();
     const PlayState reached = target_ == Target::Ready    ? PlayState::Ready
                               : target_ == Target::Paused ? PlayState::Paused
                                                           : PlayState::Playing;
@@ -260,6 +262,7 @@ void GstMediaPlayer::transition(PlayState to) {
 }
 
 void GstMediaPlayer::makeCurrent(int item) {
+    seekingTo_.reset();
     // Opening the same item again keeps what its preroll taught.
     if (item != currentIndex_ || item < 0) learned_ = {};
     currentIndex_ = item;
@@ -290,7 +293,10 @@ void GstMediaPlayer::open(int item, Target target, std::optional<double> startAt
     reset(retry, OpenRequest{source.uri, target, startAt});
 }
 
-void GstMediaPlayer::stopPipeline(bool fromNull) { reset(fromNull, std::nullopt); }
+void GstMediaPlayer::stopPipeline(bool fromNull) {
+    seekingTo_.reset();
+    reset(fromNull, std::nullopt);
+}
 
 void GstMediaPlayer::fail() {
     // After an error some elements (typefind among them) keep their failure

@@ -15,6 +15,7 @@
 //   LUMO_FAULT_SKIP   how many matching calls succeed before the first failure
 //   LUMO_FAULT_TIMES  how many fail after that (default: all of them)
 //   LUMO_FAULT_VANISH a file deleted just before the program first opens it
+//   LUMO_FAULT_STALL  a file whose opens never return, as on a stalled mount
 //   LUMO_FAULT_LOG    a file that gets one line per injected failure
 //
 // Written without the C++ library: it runs inside every call of the program,
@@ -50,6 +51,7 @@ struct Setup {
     long skip = 0;
     long times = -1;
     char vanish[1024] = {};
+    char stall[1024] = {};
     char log[1024] = {};
 };
 
@@ -115,6 +117,7 @@ const Setup& current() {
         if (const char* skip = getenv("LUMO_FAULT_SKIP")) setup.skip = atol(skip);
         if (const char* times = getenv("LUMO_FAULT_TIMES")) setup.times = atol(times);
         copyText(setup.vanish, getenv("LUMO_FAULT_VANISH"), sizeof setup.vanish);
+        copyText(setup.stall, getenv("LUMO_FAULT_STALL"), sizeof setup.stall);
         copyText(setup.log, getenv("LUMO_FAULT_LOG"), sizeof setup.log);
         __atomic_store_n(&setup.ready, true, __ATOMIC_RELEASE);
     }
@@ -201,11 +204,20 @@ void vanishIfNamed(int directory, const char* path) {
 
 bool writes(int flags) { return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND)) != 0; }
 
+void stallIfNamed(int directory, const char* path) {
+    const Setup& s = current();
+    char buffer[2048];
+    if (!s.stall[0] || strcmp(absolute(directory, path, buffer, sizeof buffer), s.stall) != 0) return;
+    note("stall", s.stall);
+    for (;;) pause();
+}
+
 // Every open goes through here: the fault first, then the real call, then
 // the descriptor is watched when it lies under the paths.
 template <class Call>
 int openChecked(const char* call, int directory, const char* path, int flags, Call&& open) {
     vanishIfNamed(directory, path);
+    stallIfNamed(directory, path);
     if (failsPath(writes(flags) ? OpenWrite : OpenRead, call, directory, path)) return -1;
     const int fd = open();
     if (fd >= 0 && fd < MaxDescriptors) {

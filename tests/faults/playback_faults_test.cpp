@@ -9,6 +9,7 @@
 #include "platform/gst/error_classes.h"
 #include "platform/gst/gst_media_player.h"
 #include "platform/library/media_library.h"
+#include "platform/library/text.h"
 #include "platform/linux/cd_collection.h"
 
 namespace lumo::faults::testing {
@@ -115,6 +116,33 @@ TEST(PlaybackFaults, ADiscImageRemovedWhileItsDrivePlaysEndsTheTrackWithAnErrorA
     EXPECT_THROW(drive->volumeName(), failsafe::RuntimeError);
     EXPECT_THROW(cds->item(0)->playlist(), failsafe::RuntimeError) << "an empty drive has no disc to list";
     EXPECT_EQ(bytesOf(root / "config/lumo/LUMO Player.ini"), settings) << "the drive's letter was rewritten";
+}
+
+// An item whose file never opens, as on a stalled network mount: after the
+// player's limit it is one error naming the item, the user moves on and the
+// next item plays, and letting the player go does not wait for the thread
+// that is still stuck.
+class StalledOpen : public HelperTest {};
+
+TEST_F(StalledOpen, AnItemWhoseOpeningNeverReturnsFailsAndTheNextOnePlays) {
+    const fs::path stalled = root / "stalled.wav", next = root / "next.wav";
+    platform::library::testing::writeWav(stalled, 0.3);
+    platform::library::testing::writeWav(next, 0.3);
+    std::vector<std::string> env = environment();
+    env.push_back(preload());
+    env.push_back("LUMO_FAULT_STALL=" + stalled.string());
+    const fs::path folder = nextRunFolder();
+    const std::string stalledUri = platform::library::fileUri(stalled.string());
+    const Finished run =
+        finish(start({"stalled", stalledUri, platform::library::fileUri(next.string())}, env, folder), folder);
+    EXPECT_EQ(run.status, 0) << run.dump();
+    const std::vector<std::string> errors = run.said("error");
+    ASSERT_EQ(errors.size(), 1u) << run.dump();
+    EXPECT_TRUE(errors[0].starts_with("1 ")) << errors[0];
+    EXPECT_NE(errors[0].find(stalledUri), std::string::npos) << errors[0];
+    EXPECT_TRUE(run.saidLine("state 1")) << run.dump();
+    EXPECT_TRUE(run.saidLine("next plays")) << run.dump();
+    EXPECT_TRUE(run.saidLine("released")) << run.dump();
 }
 
 }  // namespace

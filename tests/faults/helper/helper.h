@@ -19,5 +19,6 @@ int settingsCommand(const Arguments& arguments);
 int indexCommand(const Arguments& arguments);
 int traceCommand(const Arguments& arguments);
 int playCommand(const Arguments& arguments);
+int stalledCommand(const Arguments& arguments);
 
 }  // namespace lumo::faults

@@ -31,7 +31,8 @@ int usage() {
         "       lumo-fault-helper index lock INDEX\n"
         "       lumo-fault-helper trace log FOLDER [LOGFILE]\n"
         "       lumo-fault-helper trace loop FOLDER\n"
-        "       lumo-fault-helper play URI\n",
+        "       lumo-fault-helper play URI\n"
+        "       lumo-fault-helper stalled STALLED_URI NEXT_URI\n",
         stderr);
     return 2;
 }
@@ -42,7 +43,8 @@ int main(int argc, char** argv) {
     using namespace lumo::faults;
     if (argc < 2) return usage();
     const std::map<std::string, int (*)(const Arguments&)> commands = {
-        {"settings", settingsCommand}, {"index", indexCommand}, {"trace", traceCommand}, {"play", playCommand}};
+        {"settings", settingsCommand}, {"index", indexCommand}, {"trace", traceCommand}, {"play", playCommand},
+        {"stalled", stalledCommand}};
     const auto command = commands.find(argv[1]);
     if (command == commands.end()) return usage();
     const int result = command->second(Arguments(argv + 2, argv + argc));

@@ -1,6 +1,7 @@
 // One item through the real player, with what it reported: each play state
 // once, each error item, or the error raised when no player can be made.
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -47,7 +48,60 @@ void playThrough(MediaPlayer& player, const std::string& uri) {
     }
 }
 
+class Items final : public platform::Playlist {
+public:
+    explicit Items(const Arguments& uris) {
+        for (const std::string& uri : uris) items_.push_back(std::make_shared<Item>(uri));
+    }
+    int32_t count() const override { return static_cast<int32_t>(items_.size()); }
+    std::string name() const override { return "items"; }
+    platform::MediaPtr item(int32_t index) const override { return items_.at(static_cast<size_t>(index)); }
+    std::string getItemInfo(std::string_view) const override { return "Static"; }
+
+private:
+    std::vector<platform::MediaPtr> items_;
+};
+
+template <class Done>
+bool waitUntil(Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 }  // namespace
+
+// The first item's opening never returns: after a second it is an error,
+// and the user moves on to the second item, which plays.
+int stalledCommand(const Arguments& a) {
+    if (a.size() != 2) return 2;
+    platform::gst::EngineLimits limits;
+    limits.openLimit = std::chrono::seconds(1);
+    auto owned = std::make_unique<platform::gst::GstMediaPlayer>(nullptr, nullptr, "", platform::gst::ProblemLog{}, limits);
+    platform::gst::GstMediaPlayer& player = *owned;
+    player.settings().setAutoStart(true);
+    player.setCurrentPlaylist(std::make_shared<Items>(a));
+    say("assigned");
+    if (!waitUntil([&] { return player.error().errorCount() > 0; })) say("no error");
+    for (int32_t i = 0; i < player.error().errorCount(); ++i) {
+        const platform::ErrorItem error = player.error().item(i);
+        say("error " + std::to_string(error.condition) + " " + error.errorDescription);
+    }
+    say("state " + std::to_string(static_cast<int>(player.playState())));
+    player.controls().next();
+    player.controls().play();
+    const auto played = [&] {
+        const PlayState state = player.playState();
+        return state == PlayState::Playing || state == PlayState::MediaEnded;
+    };
+    if (waitUntil(played) && player.error().errorCount() == 1) say("next plays");
+    owned.reset();  // never waits for the thread that is stuck in the file system
+    say("released");
+    return 0;
+}
 
 int playCommand(const Arguments& a) {
     if (a.size() != 1) return 2;

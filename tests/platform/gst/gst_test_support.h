@@ -95,6 +95,8 @@ struct TestFiles {
     // Items long enough that playbin reads them to their end only after the
     // pipeline has settled, so that they follow each other without a gap.
     std::vector<fs::path> longTones;  // "long0", "long1"
+    // Items that play long enough for a control to meet them playing.
+    std::vector<fs::path> steadyTones;  // "steady0".."steady2", 4 s each
 
     TestFiles() {
         ensureGstreamer();
@@ -107,6 +109,8 @@ struct TestFiles {
         for (int i = 0; i < 5; ++i) tones.push_back(makeTone(folder / ("tone" + std::to_string(i) + ".wav"), "wavenc", 0.2));
         for (int i = 0; i < 2; ++i)
             longTones.push_back(makeTone(folder / ("long" + std::to_string(i) + ".wav"), "wavenc", 1.2));
+        for (int i = 0; i < 3; ++i)
+            steadyTones.push_back(makeTone(folder / ("steady" + std::to_string(i) + ".wav"), "wavenc", 4.0));
         video = folder / "clip.ogv";
         EXPECT_TRUE(runToEnd("oggmux name=mux ! filesink location=\"" + video.string() + "\" "
                              "audiotestsrc num-buffers=10 ! audioconvert ! vorbisenc ! queue ! mux. "

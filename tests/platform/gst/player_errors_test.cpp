@@ -1,6 +1,10 @@
 // Items that cannot play: one error item each, of the right class, naming the
 // item; the player stopped afterwards. And audio outputs that cannot open.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include "gst_test_support.h"
 #include "platform/gst/error_classes.h"
 
@@ -84,6 +88,50 @@ TEST(ItemErrors, AFailingNextItemIsReportedAndBecomesCurrent) {
     player.controls().play();
     EXPECT_TRUE(waitFor(player, S::Playing));
     EXPECT_EQ(currentName(player), "tone1");
+}
+
+// A server that takes connections and never answers: an item there never
+// opens.
+class SilentServer {
+public:
+    SilentServer() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        EXPECT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::listen(listener_, 8), 0);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+    }
+    ~SilentServer() { ::close(listener_); }  // the unanswered connections wait in its backlog
+    std::string uri() const { return "http://127.0.0.1:" + std::to_string(port_) + "/song.mp3"; }
+
+private:
+    int listener_ = -1;
+    int port_ = 0;
+};
+
+TEST(ItemErrors, AnItemThatNeverOpensFailsWithinTheLimitAndTheNextPlays) {
+    SilentServer server;
+    EngineLimits limits;
+    limits.openLimit = 1s;
+    GstMediaPlayer player(nullptr, nullptr, kRealtimeSink, {}, limits);
+    player.settings().setAutoStart(true);
+    player.setCurrentPlaylist(std::make_shared<TestPlaylist>(
+        std::vector<MediaPtr>{std::make_shared<TestMedia>("silent", server.uri()), mediaOf(files().tones[0])}));
+    EXPECT_EQ(player.playState(), S::Transitioning);
+    watch(player, [&](S) { return player.error().errorCount() > 0; });
+    ASSERT_EQ(player.error().errorCount(), 1);
+    const ErrorItem error = player.error().item(0);
+    EXPECT_EQ(error.condition, static_cast<int32_t>(ErrorClass::Network)) << error.errorDescription;
+    EXPECT_NE(error.errorDescription.find("did not open within 1 second"), std::string::npos) << error.errorDescription;
+    EXPECT_EQ(player.playState(), S::Stopped);
+    player.controls().next();
+    player.controls().play();
+    EXPECT_TRUE(waitFor(player, S::Playing));
+    EXPECT_EQ(currentName(player), "tone0");
 }
 
 // Sinks that cannot be made, or fail only when the item opens: the player
