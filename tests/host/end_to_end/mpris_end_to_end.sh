@@ -3,7 +3,8 @@
 # session bus, lumo-host playing a generated playlist through the real
 # player while it sleeps, and dbus-send in the desktop's place: it reads the
 # status and the item, sets the volume and pauses. lumo-host then reads, by
-# its own calls, what the desktop did.
+# its own calls, what the desktop did. Then a host that polls the play state
+# sees the end of its playlist although the media keys read it all along.
 #   mpris_end_to_end.sh LUMO_HOST LIBRARY WORK
 set -euo pipefail
 if [[ -z ${LUMO_PRIVATE_BUS:-} ]]; then
@@ -58,4 +59,22 @@ wait $host || fail "lumo-host exited $?"
 trap - EXIT
 grep -q '"wait": "Playstate=2", "ok": true' "$WORK/out.json" || fail "the host did not see the pause"
 grep -q '"call": "Volume", "result": 30' "$WORK/out.json" || fail "the host did not see the volume"
+
+gst-launch-1.0 -q audiotestsrc num-buffers=20 ! audio/x-raw,rate=44100,channels=2 ! wavenc \
+    ! filesink location="$WORK/music/short.wav"
+printf '#EXTM3U\n%s\n' "$WORK/music/short.wav" > "$WORK/playlists/Short.m3u"
+cat > "$WORK/ended.lumo" <<'LINES'
+InitialisePL "" 0 "Short" 0 "" "" "" 2 0 "" 0
+SetAutoRewind 0
+DoPlay
+:sleep 2500
+Playstate
+LINES
+"$HOST" "$WORK/ended.lumo" > "$WORK/out.json" 2> "$WORK/err.txt" &
+host=$!
+trap 'kill $host 2>/dev/null || true' EXIT
+await PlaybackStatus '"Stopped"'
+wait $host || fail "lumo-host exited $?"
+trap - EXIT
+grep -q '"call": "Playstate", "result": 8,' "$WORK/out.json" || fail "the polling host did not see the end (8)"
 echo "media keys on a private bus: all passed"
