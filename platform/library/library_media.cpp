@@ -10,15 +10,22 @@ namespace lumo::platform::library {
 
 LibraryMedia::LibraryMedia(Track track) : track_(std::move(track)) {}
 
-LibraryMedia::LibraryMedia(PlaylistEntry entry, std::optional<Track> indexed)
-    : entry_(std::move(entry)), readLater_(!indexed), track_(std::move(indexed)) {}
+LibraryMedia::LibraryMedia(PlaylistEntry entry, std::shared_ptr<LibraryContext> context)
+    : entry_(std::move(entry)), context_(std::move(context)) {}
 
 const Track* LibraryMedia::track() const {
-    if (readLater_)
+    if (context_)
         std::call_once(looked_, [&] {
             const auto path = localPathOf(entry_.uri);
+            if (!path) return;
+            try {
+                track_ = context_->index.find(*path);
+            } catch (const SqliteError& error) {
+                context_->log.once("index lookup", std::string("the track index cannot be read: ") + error.what());
+            }
+            if (track_) return;
             struct stat info {};
-            if (!path || ::stat(path->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+            if (::stat(path->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
             Discoverer discoverer;
             track_ = readTrack(*path, discoverer);
         });

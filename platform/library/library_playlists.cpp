@@ -1,5 +1,10 @@
 #include "platform/library/library_playlists.h"
 
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
 #include "failsafe/runtime_error.h"
 #include "platform/library/auto_query.h"
 #include "platform/library/library_media.h"
@@ -8,27 +13,91 @@
 
 namespace lumo::platform::library {
 
-const std::vector<MediaPtr>& LibraryPlaylist::items() const {
-    std::call_once(built_, [&] {
-        items_ = build();
-        ready_ = true;
+namespace {
+
+// Builds running on threads of their own; the process waits for them (a
+// few seconds at most) before it ends, so that none is cut off inside
+// GLib while the program's statics go.
+class BackgroundBuilds {
+public:
+    ~BackgroundBuilds() {
+        std::unique_lock lock(mutex_);
+        finished_.wait_for(lock, std::chrono::seconds(5), [&] { return running_ == 0; });
+    }
+    void run(std::function<void()> work) {
+        {
+            std::lock_guard lock(mutex_);
+            ++running_;
+        }
+        std::thread([this, work = std::move(work)] {
+            work();
+            std::lock_guard lock(mutex_);
+            --running_;
+            finished_.notify_all();
+        }).detach();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    int running_ = 0;
+};
+
+BackgroundBuilds& backgroundBuilds() {
+    static BackgroundBuilds builds;
+    return builds;
+}
+
+}  // namespace
+
+void LibraryPlaylist::start() const {
+    std::call_once(started_, [&] {
+        bool fresh = true;
+        items_ = claimItems(fresh);
+        if (!fresh) return;
+        auto run = [items = items_, build = builder()] {
+            build([&](MediaPtr item) {
+                std::lock_guard lock(items->mutex);
+                items->items.push_back(std::move(item));
+                items->grown.notify_all();
+            });
+            std::lock_guard lock(items->mutex);
+            items->done = true;
+            items->grown.notify_all();
+        };
+        if (countBeforeBuilt() >= BackgroundFrom)
+            backgroundBuilds().run(std::move(run));
+        else
+            run();
     });
-    return items_;
+}
+
+void LibraryPlaylist::waitFor(size_t index) const {
+    std::unique_lock lock(items_->mutex);
+    items_->grown.wait(lock, [&] { return items_->done || items_->items.size() > index; });
 }
 
 int32_t LibraryPlaylist::count() const {
-    if (!ready_) {
-        if (const int32_t known = countBeforeBuilt(); known >= 0) return known;
+    start();
+    {
+        std::lock_guard lock(items_->mutex);
+        if (items_->done) return static_cast<int32_t>(items_->items.size());
     }
-    return static_cast<int32_t>(items().size());
+    if (const int32_t known = countBeforeBuilt(); known >= 0) return known;
+    waitFor(SIZE_MAX);
+    std::lock_guard lock(items_->mutex);
+    return static_cast<int32_t>(items_->items.size());
 }
 
 MediaPtr LibraryPlaylist::item(int32_t index) const {
-    const auto& all = items();
-    if (index < 0 || static_cast<size_t>(index) >= all.size())
-        failsafe::raiseError(failsafe::error::SubscriptOutOfRange,
-                             "playlist \"" + name_ + "\" has no item " + std::to_string(index));
-    return all[static_cast<size_t>(index)];
+    start();
+    if (index >= 0) {
+        waitFor(static_cast<size_t>(index));
+        std::lock_guard lock(items_->mutex);
+        if (static_cast<size_t>(index) < items_->items.size()) return items_->items[static_cast<size_t>(index)];
+    }
+    failsafe::raiseError(failsafe::error::SubscriptOutOfRange,
+                         "playlist \"" + name_ + "\" has no item " + std::to_string(index));
 }
 
 std::string LibraryPlaylist::getItemInfo(std::string_view attribute) const {
@@ -42,37 +111,57 @@ StaticPlaylist::StaticPlaylist(std::string name, std::filesystem::path file, int
                                std::shared_ptr<LibraryContext> context)
     : LibraryPlaylist(std::move(name), std::move(context)), file_(std::move(file)), count_(count) {}
 
-std::vector<MediaPtr> StaticPlaylist::build() const {
-    PlaylistFile contents = readPlaylistFile(file_, true);
-    std::vector<std::filesystem::path> local;
-    for (const PlaylistEntry& entry : contents.entries) local.push_back(localPathOf(entry.uri).value_or(""));
-    std::vector<std::optional<Track>> indexed(local.size());
-    try {
-        indexed = context().index.find(local);
-    } catch (const SqliteError& error) {
-        context().log.once("index lookup", std::string("the track index cannot be read: ") + error.what());
+namespace {
+
+std::string versionOf(const std::filesystem::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) return {};
+    return std::to_string(info.st_size) + "/" + std::to_string(info.st_mtim.tv_sec) + "." +
+           std::to_string(info.st_mtim.tv_nsec);
+}
+
+}  // namespace
+
+std::shared_ptr<BuiltItems> LibraryPlaylist::claimItems(bool& fresh) const {
+    fresh = true;
+    return std::make_shared<BuiltItems>();
+}
+
+std::shared_ptr<BuiltItems> StaticPlaylist::claimItems(bool& fresh) const {
+    LibraryContext& shared = *context();
+    const std::string version = versionOf(file_);
+    std::lock_guard lock(shared.builtMutex);
+    LibraryContext::Built& built = shared.built[file_];
+    std::shared_ptr<BuiltItems> items = built.items.lock();
+    fresh = !items || built.version != version || version.empty();
+    if (fresh) {
+        items = std::make_shared<BuiltItems>();
+        built = {version, items};
     }
-    std::vector<MediaPtr> items;
-    items.reserve(contents.entries.size());
-    for (size_t i = 0; i < contents.entries.size(); ++i)
-        items.push_back(std::make_shared<LibraryMedia>(std::move(contents.entries[i]), std::move(indexed[i])));
     return items;
+}
+
+LibraryPlaylist::Builder StaticPlaylist::builder() const {
+    return [file = file_, context = context()](const Publish& publish) {
+        readPlaylistFile(file, [&](PlaylistEntry entry) {
+            publish(std::make_shared<LibraryMedia>(std::move(entry), context));
+        });
+    };
 }
 
 AutoPlaylist::AutoPlaylist(std::shared_ptr<const AutoPlaylistRules> rules, std::shared_ptr<LibraryContext> context)
     : LibraryPlaylist(rules->name, std::move(context)), rules_(std::move(rules)) {}
 
-std::vector<MediaPtr> AutoPlaylist::build() const {
-    std::vector<MediaPtr> items;
-    try {
-        std::vector<Track> tracks = evaluateRules(context().index, *rules_, context().now());
-        items.reserve(tracks.size());
-        for (Track& track : tracks) items.push_back(std::make_shared<LibraryMedia>(std::move(track)));
-    } catch (const SqliteError& error) {
-        context().log.once("auto playlist " + name(),
-                           "auto playlist \"" + name() + "\" cannot be evaluated: " + error.what());
-    }
-    return items;
+LibraryPlaylist::Builder AutoPlaylist::builder() const {
+    return [rules = rules_, context = context(), name = name()](const Publish& publish) {
+        try {
+            for (Track& track : evaluateRules(context->index, *rules, context->now()))
+                publish(std::make_shared<LibraryMedia>(std::move(track)));
+        } catch (const SqliteError& error) {
+            context->log.once("auto playlist " + name,
+                              "auto playlist \"" + name + "\" cannot be evaluated: " + error.what());
+        }
+    };
 }
 
 PlaylistPtr LibraryPlaylistArray::item(int32_t index) const {

@@ -3,10 +3,15 @@
 // its items are first needed: a standard playlist reads its file then (its
 // count until then is the one the catalogue read), an auto playlist runs its
 // rules over the index then. Items are built once; reading them is safe from
-// any thread.
+// any thread. A large standard playlist is read on a thread of its own, and
+// an item is handed out as soon as the file has been read up to it, so that
+// the first items of a hundred thousand are there at once; every playlist
+// object of the same unchanged file shares what was read, so a playlist made
+// current again is not read again.
 
-#include <atomic>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,6 +23,13 @@
 
 namespace lumo::platform::library {
 
+struct BuiltItems {
+    std::mutex mutex;
+    std::condition_variable grown;
+    std::vector<MediaPtr> items;
+    bool done = false;
+};
+
 class LibraryPlaylist : public Playlist {
 public:
     int32_t count() const override;
@@ -26,23 +38,37 @@ public:
     // "PlaylistType" ("Static" or "Auto") and "Name"; "" for anything else.
     std::string getItemInfo(std::string_view attribute) const override;
 
+    // From this many items on (as the catalogue counted them) a standard
+    // playlist is read in the background.
+    static constexpr int32_t BackgroundFrom = 1000;
+
 protected:
+    using Publish = std::function<void(MediaPtr)>;
+    // Builds the items, handing each to `publish` in order. It runs on a
+    // thread of its own when the playlist is large, so it may use only what
+    // it captures, never the playlist.
+    using Builder = std::function<void(const Publish& publish)>;
+
     LibraryPlaylist(std::string name, std::shared_ptr<LibraryContext> context)
         : name_(std::move(name)), context_(std::move(context)) {}
-    virtual std::vector<MediaPtr> build() const = 0;
+    virtual Builder builder() const = 0;
     // The count known without building the items; -1 when there is none.
     virtual int32_t countBeforeBuilt() const { return -1; }
+    // Where the items go: those another playlist object built (or is
+    // building) from the same source (`fresh` false), or new ones to build.
+    virtual std::shared_ptr<BuiltItems> claimItems(bool& fresh) const;
     virtual const char* type() const = 0;
-    LibraryContext& context() const { return *context_; }
+    const std::shared_ptr<LibraryContext>& context() const { return context_; }
 
 private:
-    const std::vector<MediaPtr>& items() const;
+    void start() const;
+    // Waits until item `index` is built or the build is done.
+    void waitFor(size_t index) const;
 
     std::string name_;
     std::shared_ptr<LibraryContext> context_;
-    mutable std::once_flag built_;
-    mutable std::vector<MediaPtr> items_;
-    mutable std::atomic<bool> ready_ = false;
+    mutable std::once_flag started_;
+    mutable std::shared_ptr<BuiltItems> items_;
 };
 
 class StaticPlaylist final : public LibraryPlaylist {
@@ -51,8 +77,9 @@ public:
                    std::shared_ptr<LibraryContext> context);
 
 private:
-    std::vector<MediaPtr> build() const override;
+    Builder builder() const override;
     int32_t countBeforeBuilt() const override { return count_; }
+    std::shared_ptr<BuiltItems> claimItems(bool& fresh) const override;
     const char* type() const override { return "Static"; }
 
     std::filesystem::path file_;
@@ -64,7 +91,7 @@ public:
     AutoPlaylist(std::shared_ptr<const AutoPlaylistRules> rules, std::shared_ptr<LibraryContext> context);
 
 private:
-    std::vector<MediaPtr> build() const override;
+    Builder builder() const override;
     const char* type() const override { return "Auto"; }
 
     std::shared_ptr<const AutoPlaylistRules> rules_;

@@ -50,6 +50,8 @@ struct Collector {
     PlaylistFile* result;
     bool keepEntries;
     bool windows;
+    const EntrySink* take = nullptr;
+    size_t kept = 0;
 };
 
 std::string field(GHashTable* metadata, const char* name) {
@@ -80,11 +82,16 @@ void onEntry(TotemPlParser*, const char* uri, GHashTable* metadata, gpointer dat
     auto& collector = *static_cast<Collector*>(data);
     PlaylistFile& result = *collector.result;
     ++result.total;
-    if (!collector.keepEntries || result.entries.size() >= PlaylistFile::MaxEntries) return;
+    if (!collector.keepEntries || collector.kept >= PlaylistFile::MaxEntries) return;
+    ++collector.kept;
     // Absolute paths come through as written; the rest are URIs, relative entries resolved.
     std::string entry = uri[0] == '/' ? fileUri(uri) : std::string(uri);
     if (collector.windows) entry = windowsEntry(entry);
-    result.entries.push_back({std::move(entry), field(metadata, TOTEM_PL_PARSER_FIELD_TITLE), durationOf(metadata)});
+    PlaylistEntry parsed{std::move(entry), field(metadata, TOTEM_PL_PARSER_FIELD_TITLE), durationOf(metadata)};
+    if (collector.take)
+        (*collector.take)(std::move(parsed));
+    else
+        result.entries.push_back(std::move(parsed));
 }
 
 void onStarted(TotemPlParser*, const char*, GHashTable* metadata, gpointer data) {
@@ -119,7 +126,9 @@ bool isPlaylistFileName(const std::filesystem::path& file) {
     return std::find(Extensions.begin(), Extensions.end(), extension) != Extensions.end();
 }
 
-PlaylistFile readPlaylistFile(const std::filesystem::path& file, bool keepEntries) {
+namespace {
+
+PlaylistFile read(const std::filesystem::path& file, bool keepEntries, const EntrySink* take) {
     PlaylistFile result;
     bool empty = false;
     result.problem = unfitReason(file, empty);
@@ -127,7 +136,7 @@ PlaylistFile readPlaylistFile(const std::filesystem::path& file, bool keepEntrie
     result.isPlaylist = true;
     if (empty) return result;
 
-    Collector collector{&result, keepEntries, windowsFormat(extensionOf(file))};
+    Collector collector{&result, keepEntries, windowsFormat(extensionOf(file)), take};
     TotemPlParser* parser = totem_pl_parser_new();
     // Entries are not opened: a playlist inside a playlist stays one item, and nothing is fetched.
     g_object_set(parser, "recurse", FALSE, "disable-unsafe", TRUE, nullptr);
@@ -151,6 +160,16 @@ PlaylistFile readPlaylistFile(const std::filesystem::path& file, bool keepEntrie
         result.problem = "only the first " + std::to_string(PlaylistFile::MaxEntries) + " of " +
                          std::to_string(result.total) + " entries are used";
     return result;
+}
+
+}  // namespace
+
+PlaylistFile readPlaylistFile(const std::filesystem::path& file, bool keepEntries) {
+    return read(file, keepEntries, nullptr);
+}
+
+PlaylistFile readPlaylistFile(const std::filesystem::path& file, const EntrySink& take) {
+    return read(file, true, &take);
 }
 
 }  // namespace lumo::platform::library

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,5 +36,10 @@ bool isPlaylistFileName(const std::filesystem::path& file);
 
 // keepEntries false only counts the entries (what a catalogue of names needs).
 PlaylistFile readPlaylistFile(const std::filesystem::path& file, bool keepEntries);
+
+// Hands each entry kept to `take` as soon as it is parsed, in order, instead
+// of keeping it in the result.
+using EntrySink = std::function<void(PlaylistEntry)>;
+PlaylistFile readPlaylistFile(const std::filesystem::path& file, const EntrySink& take);
 
 }  // namespace lumo::platform::library
