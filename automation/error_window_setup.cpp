@@ -23,7 +23,7 @@ std::string playerVersion() {
 }  // namespace
 
 bool installErrorWindow() {
-    if (!dialogs::widgetsAvailable()) return false;
+    if (!dialogs::windowsCanBeAnswered()) return false;
     failsafe::window::installQtErrorWindow(
         [](failsafe::ErrorWindowState& window) { common::CopyFailSafeErrorToCB(window, playerVersion()); });
     return true;

@@ -240,7 +240,7 @@ report::Selection checkSelectionOf(const frmSelPlaylist& dialog) {
 }
 
 void showCheckWindow(const frmSelPlaylist& dialog) {
-    if (!widgetsAvailable()) return;
+    if (!windowsCanBeAnswered()) return;
     QWidget* parent = QApplication::activeModalWidget();
     CheckPlaylistDialog window(report::CheckPL(), [&dialog] { return checkSelectionOf(dialog); }, parent);
     window.setWindowModality(Qt::ApplicationModal);

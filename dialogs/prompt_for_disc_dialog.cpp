@@ -104,7 +104,7 @@ void DiscPromptDialog::resizeEvent(QResizeEvent* event) {
 int32_t showDiscPrompt() {
     failsafe::Procedure proc("frmPromptForDisc", "Function Show");
     frmPromptForDisc& prompt = PromptForDisc();
-    if (!widgetsAvailable()) {
+    if (!windowsCanBeAnswered()) {
         prompt.answerWithoutDisplay();
         return prompt.PromptResult();
     }

@@ -39,8 +39,9 @@ private:
 
 // Shows the process's disc prompt modally and returns its PromptResult; the
 // caller reads PromptForDisc().CDError() and the active selection's
-// sPromptedDrive afterwards. Without a display the prompt is answered as
-// cancelled by the user, and the error log says so.
+// sPromptedDrive afterwards. Without a display (offscreen and minimal count
+// as none) the prompt is answered as cancelled by the user, and the error log
+// says so.
 int32_t showDiscPrompt();
 
 }  // namespace lumo::dialogs

@@ -75,7 +75,7 @@ void QtUserInterface::setProgramWindowsEnabled(bool enabled) {
 }
 
 bool installWindowedUserInterface() {
-    if (!widgetsAvailable()) return false;
+    if (!windowsCanBeAnswered()) return false;
     failsafe::framework().setUserInterface(std::make_shared<QtUserInterface>());
     return true;
 }

@@ -23,8 +23,9 @@ QMessageBox::StandardButton qtButtonFor(int32_t answer);
 int32_t answerFor(QMessageBox::StandardButton button);
 QMessageBox::Icon qtIconFor(int32_t icon);
 
-// Makes message boxes windows when widgets are available and returns true;
-// otherwise the framework keeps its headless interface.
+// Makes message boxes windows when someone can answer them
+// (windowsCanBeAnswered()) and returns true; otherwise the framework keeps
+// its headless interface.
 bool installWindowedUserInterface();
 
 }  // namespace lumo::dialogs

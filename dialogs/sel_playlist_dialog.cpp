@@ -323,7 +323,7 @@ automation::SelectionResult showSelectionWindow() {
     failsafe::Procedure proc("frmSelPlaylist", "Function Show");
     frmSelPlaylist& dialog = SelPlaylist();
     proc.step([&] { dialog.setCancelled(automation::VFalse); });
-    if (widgetsAvailable()) {
+    if (windowsCanBeAnswered()) {
         proc.step([&] {
             QPointer<SelPlaylistDialog>& window = processWindow();
             if (!window) window = new SelPlaylistDialog(dialog);

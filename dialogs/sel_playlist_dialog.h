@@ -76,8 +76,9 @@ private:
 };
 
 // What SelectPlaylists shows: the process's dialog with Cancelled false,
-// modally, then its eight values. Without a display the dialog is answered
-// as closed by the user (Cancelled true), and the error log says so.
+// modally, then its eight values. Without a display (offscreen and minimal
+// count as none) the dialog is answered as closed by the user (Cancelled
+// true), and the error log says so.
 automation::SelectionResult showSelectionWindow();
 
 // Destroys the window of the process's dialog, if there is one; the

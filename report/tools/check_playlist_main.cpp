@@ -1,8 +1,9 @@
 // lumo-check-playlist: runs the playlist check over one playlist of the
 // user's media library, or the disc in one CD drive, through the real
 // player. With a display it shows the check window and, once the run is
-// over, prints the result; without one it runs in the terminal and prints
-// the same rows and totals as a table.
+// over, prints the result; without one (offscreen and minimal count as none,
+// except for --screenshot, which closes the window itself) it runs in the
+// terminal and prints the same rows and totals as a table.
 //
 //     lumo-check-playlist [--no-window] [--screenshot FILE.png] PLAYLIST
 //     lumo-check-playlist [--no-window] [--screenshot FILE.png] --cd D:
@@ -81,6 +82,8 @@ int main(int argc, char** argv) {
 
     lumo::failsafe::fsSTART();
     lumo::common::installErrorLog();
+    // A screenshot run closes its window itself, so it may run offscreen.
+    if (!screenshot.empty()) lumo::dialogs::setWindowsAnsweredByProgram(true);
     window = window && lumo::dialogs::installWindowedUserInterface();
     lumo::player::audioPlayerWindow().WMPlayer().settings().setEnableErrorDialogs(false);
     lumo::player::AudioPlayer();

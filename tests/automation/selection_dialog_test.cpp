@@ -1,6 +1,7 @@
 // SelectPlaylists through Invoke, as a scripting host calls it: without a
-// display the dialog answers as closed; with one, the user's choice in the
-// real window comes back in the eight by-reference arguments.
+// display (offscreen counts as none) the dialog answers as closed; with one,
+// the user's choice in the real window comes back in the eight by-reference
+// arguments.
 #include <QApplication>
 #include <QPushButton>
 #include <QTabBar>
@@ -8,6 +9,7 @@
 #include <QTreeWidget>
 
 #include "automation/selection_dialog.h"
+#include "dialogs/qt_application.h"
 #include "dialogs/sel_playlist_dialog.h"
 #include "tests/automation/automation_fixture.h"
 #include "tests/failsafe/test_support.h"
@@ -29,6 +31,7 @@ protected:
     void TearDown() override {
         // The rest of this process runs without a display again.
         dialogs::releaseSelectionWindow();
+        dialogs::setWindowsAnsweredByProgram(false);
         delete QCoreApplication::instance();
         failsafe::framework().setUserInterface(std::make_shared<failsafe::HeadlessUserInterface>());
         AutomationTest::TearDown();
@@ -45,12 +48,22 @@ protected:
 TEST_F(SelectPlaylists, HandsBackTheDialogsEightValuesWithOrWithoutADisplay) {
     create();
     failsafe::framework().setUserInterface(ui);
-    const std::vector<Variant> closed = call();
-    EXPECT_EQ(closed, (std::vector<Variant>{Variant(-1), Variant(""), Variant(0), Variant(""), Variant(""),
-                                            Variant(""), Variant(1), Variant::boolean(true)}));
-    EXPECT_NE(errorLog().find("frmSelPlaylist.Show"), std::string::npos);
+    const std::vector<Variant> closed = {Variant(-1), Variant(""), Variant(0), Variant(""),
+                                         Variant(""), Variant(""), Variant(1), Variant::boolean(true)};
+    const std::string why = "No display to show the playlist selection on: answered as closed by the user";
+    EXPECT_EQ(call(), closed);
+    const size_t firstWhy = errorLog().find(why);
+    ASSERT_NE(firstWhy, std::string::npos);
 
+    // Offscreen nobody could answer the window either: the same answer and
+    // log line, and no application object.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    EXPECT_EQ(call(), closed);
+    EXPECT_NE(errorLog().find(why, firstWhy + why.size()), std::string::npos);
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+
+    // This test answers the window itself.
+    dialogs::setWindowsAnsweredByProgram(true);
     QTimer::singleShot(0, [] {
         auto* window = qobject_cast<dialogs::SelPlaylistDialog*>(QApplication::activeModalWidget());
         ASSERT_TRUE(window) << "the dialog is not open";

@@ -25,6 +25,15 @@ class CheckWindowTest : public testing::SelectionTest {
 protected:
     frmSelPlaylist dialog;
 
+    void SetUp() override {
+        SelectionTest::SetUp();
+        setWindowsAnsweredByProgram(true);  // each test answers the check window itself
+    }
+    void TearDown() override {
+        setWindowsAnsweredByProgram(false);
+        SelectionTest::TearDown();
+    }
+
     static CheckPlaylistDialog* checkWindow() {
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* window = qobject_cast<CheckPlaylistDialog*>(widget); window && window->isVisible()) return window;

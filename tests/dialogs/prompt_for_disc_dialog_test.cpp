@@ -19,6 +19,14 @@ namespace {
 
 class DiscPromptWindowTest : public testing::DiscPromptTest {
 protected:
+    void SetUp() override {
+        DiscPromptTest::SetUp();
+        setWindowsAnsweredByProgram(true);  // each test answers the prompt itself
+    }
+    void TearDown() override {
+        setWindowsAnsweredByProgram(false);
+        DiscPromptTest::TearDown();
+    }
     // Shows the process's prompt; the user's part runs once the window's
     // event loop has started, and must end the prompt.
     int32_t showAnswering(const std::function<void(DiscPromptDialog&)>& user) {

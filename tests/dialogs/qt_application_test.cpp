@@ -13,18 +13,45 @@ namespace {
 // application.
 [[maybe_unused]] const bool offscreenPlatform = qputenv("QT_QPA_PLATFORM", "offscreen");
 
-TEST(QtApplication, DisplayEnvironmentDecidesWhetherQtCanStart) {
-    const std::vector<std::pair<DisplayEnvironment, bool>> cases = {
-        {{"", "", ""}, false},  // a headless host
-        {{"", ":0", ""}, true},
-        {{"", "", "wayland-0"}, true},
-        {{"offscreen:fontconfig", "", ""}, true},
-        {{"xcb", "", ""}, false},  // Qt would abort: no X server named
-        {{"wayland;xcb", ":0", ""}, true},  // Qt falls back along the list
-        {{"wayland-egl;xcb", "", ""}, false},
+TEST(QtApplication, DisplayEnvironmentDecidesWhetherQtCanStartAndAUserCanAnswer) {
+    struct Case {
+        DisplayEnvironment environment;
+        bool starts, answered;
     };
-    for (const auto& [environment, available] : cases)
-        EXPECT_EQ(displayAvailable(environment), available) << environment.qpaPlatform << " " << environment.display;
+    const std::vector<Case> cases = {
+        {{"", "", "", ""}, false, false},  // a headless host
+        {{"", ":0", "", ""}, true, true},
+        {{"", "", "wayland-0", ""}, true, true},
+        {{"xcb", "", "", ""}, false, false},  // Qt would abort: no X server named
+        {{"XCB", ":0", "", ""}, true, true},
+        {{"wayland;xcb", ":0", "", ""}, true, true},  // Qt falls back along the list
+        {{"wayland-egl;xcb", "", "", ""}, false, false},
+        {{"wayland-egl", "", "wayland-0", ""}, true, true},
+        // Platforms that draw on a real screen.
+        {{"linuxfb", "", "", ""}, true, true},
+        {{"eglfs", "", "", ""}, true, true},
+        {{"vnc:size=800x600", "", "", ""}, true, true},
+        // Platforms that draw into memory: Qt starts, nobody sees a window.
+        {{"offscreen", ":0", "wayland-0", ""}, true, false},
+        {{"offscreen:fontconfig", "", "", ""}, true, false},
+        {{"minimal", ":0", "", ""}, true, false},
+        {{"Offscreen", "", "", ""}, true, false},
+        {{"xcb;offscreen", "", "", ""}, true, false},  // the first that can start
+        {{"xcb;offscreen", ":0", "", ""}, true, true},
+        {{"offscreen;xcb", ":0", "", ""}, true, false},
+        {{"wayland;minimal;xcb", ":0", "", ""}, true, false},
+        // An application object that exists tells its own platform.
+        {{"", "", "", "offscreen"}, true, false},
+        {{"", ":0", "", "minimal"}, true, false},
+        {{"offscreen", "", "", "xcb"}, true, true},  // started with -platform xcb
+    };
+    for (const auto& [environment, starts, answered] : cases) {
+        const std::string name = environment.qpaPlatform + " DISPLAY=" + environment.display +
+                                 " WAYLAND_DISPLAY=" + environment.waylandDisplay + " running " +
+                                 environment.runningPlatform;
+        EXPECT_EQ(displayAvailable(environment), starts) << name;
+        EXPECT_EQ(userCanAnswer(environment), answered) << name;
+    }
 }
 
 TEST(QtApplication, OffscreenPlatformMakesOneApplicationForTheProcess) {
@@ -33,6 +60,20 @@ TEST(QtApplication, OffscreenPlatformMakesOneApplicationForTheProcess) {
     EXPECT_NE(qobject_cast<QApplication*>(application), nullptr);
     EXPECT_TRUE(widgetsAvailable());
     EXPECT_EQ(QCoreApplication::instance(), application);
+}
+
+TEST(QtApplication, OnOffscreenOnlyTheProgramItselfAnswersItsWindows) {
+    const bool hadApplication = QCoreApplication::instance() != nullptr;
+    setWindowsAnsweredByProgram(false);
+    EXPECT_FALSE(windowsCanBeAnswered());
+    EXPECT_EQ(QCoreApplication::instance() != nullptr, hadApplication) << "nobody to answer: no application made";
+    setWindowsAnsweredByProgram(true);
+    EXPECT_TRUE(windowsCanBeAnswered());
+    ASSERT_NE(QCoreApplication::instance(), nullptr);
+    // From now on the running application's platform decides: offscreen still.
+    EXPECT_EQ(currentDisplayEnvironment().runningPlatform, "offscreen");
+    setWindowsAnsweredByProgram(false);
+    EXPECT_FALSE(windowsCanBeAnswered());
 }
 
 }  // namespace

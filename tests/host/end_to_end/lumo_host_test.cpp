@@ -45,10 +45,11 @@ std::vector<std::string> linesOf(const std::string& text) {
 }
 
 // Runs a program with `environment`, standard input from `input` and its
-// output in files under `folder`. A program still running after two minutes
+// output in files under `folder`. A program still running after `limit`
 // is hung: it is killed so that the test fails instead of blocking.
 Finished runProgram(const std::vector<std::string>& command, const std::vector<std::string>& environment,
-                    const fs::path& input, const fs::path& folder) {
+                    const fs::path& input, const fs::path& folder,
+                    std::chrono::seconds limit = std::chrono::minutes(2)) {
     const fs::path outFile = folder / "stdout.txt", errFile = folder / "stderr.txt";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -67,7 +68,7 @@ Finished runProgram(const std::vector<std::string>& command, const std::vector<s
     Finished finished;
     if (spawned != 0) return finished;
     int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     while (::waitpid(pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
             ::kill(pid, SIGKILL);
@@ -99,7 +100,7 @@ protected:
             const std::string variable = *entry;
             const std::string name = variable.substr(0, variable.find('='));
             if (name == "HOME" || name.starts_with("XDG_") || name.starts_with("LUMO_") || name == "DISPLAY" ||
-                name == "WAYLAND_DISPLAY")
+                name == "WAYLAND_DISPLAY" || name == "QT_QPA_PLATFORM")
                 continue;
             environment.push_back(variable);
         }
@@ -121,11 +122,12 @@ protected:
         ASSERT_EQ(made.status, 0) << "gst-launch-1.0 (gstreamer1.0-tools) made no " << name << ": " << made.errors;
     }
 
-    Finished host(const std::vector<std::string>& arguments, const std::string& script) {
+    Finished host(const std::vector<std::string>& arguments, const std::string& script,
+                  std::chrono::seconds limit = std::chrono::minutes(2)) {
         std::ofstream(root / "script.lumo") << script;
         std::vector<std::string> command = {LUMO_HOST_EXECUTABLE};
         command.insert(command.end(), arguments.begin(), arguments.end());
-        return runProgram(command, environment, root / "script.lumo", root);
+        return runProgram(command, environment, root / "script.lumo", root, limit);
     }
 };
 
@@ -230,6 +232,35 @@ TEST_F(LumoHostProcess, WithoutARegistrationTheObjectCannotBeCreated) {
     EXPECT_TRUE(removed.out[1].starts_with(R"({"unregister": ")")) << removed.out[1];
     EXPECT_TRUE(removed.out[1].ends_with(R"(, "ok": true})")) << removed.out[1];
     EXPECT_NE(removed.errors.find("lumo-host: stdin:3: cannot create"), std::string::npos) << removed.errors;
+}
+
+// Offscreen and minimal start Qt, but nobody sees a window there: the host
+// gets what it gets without a display (the error report in the log instead
+// of the error window, SelectPlaylists answered as closed) and never waits.
+TEST_F(LumoHostProcess, OffscreenAndMinimalAnswerAsWithoutADisplay) {
+    const std::string script = ":register\nGetCurrentPlaylist\nSelectPlaylists 0 \"\" 0 \"\" \"\" \"\" 0 false\n";
+    const std::vector<std::string> headless = environment;
+    std::vector<std::string> withoutDisplay;
+    for (const std::string platform : {"", "offscreen", "minimal", "offscreen:fontconfig", "xcb;offscreen"}) {
+        SCOPED_TRACE("QT_QPA_PLATFORM=" + platform);
+        environment = headless;
+        if (!platform.empty()) environment.push_back("QT_QPA_PLATFORM=" + platform);
+        fs::remove(root / "LUMOAudioErrors.log");
+        // A window waiting for nobody would keep the host far longer than this.
+        const Finished run = host({}, script, std::chrono::seconds(45));
+        ASSERT_EQ(run.status, 0) << dump(run);
+        ASSERT_EQ(run.out.size(), 3u) << dump(run);
+        EXPECT_EQ(run.out[1], R"({"call": "GetCurrentPlaylist", "result": "", "byref": {}})");
+        EXPECT_TRUE(run.out[2].ends_with(R"("nShuffleMode": 1, "fCancelled": true}})")) << run.out[2];
+        if (platform.empty()) withoutDisplay = run.out;
+        else EXPECT_EQ(run.out, withoutDisplay);
+
+        const std::string log = readFile(root / "LUMOAudioErrors.log");
+        for (const char* expected : {"\t\tProcedure Function GetCurrentPlaylist\r\n", "\t\tError No. 91\r\n",
+                                     "System State Information\r\n",
+                                     "'No display to show the playlist selection on: answered as closed by the user'"})
+            EXPECT_NE(log.find(expected), std::string::npos) << expected << " not in\n" << log;
+    }
 }
 
 }  // namespace
