@@ -7,17 +7,17 @@
 //   Undefined       Transitioning, Stopped
 //   Stopped         Transitioning
 //   Transitioning   Ready, Paused, Playing, Buffering, MediaEnded, Stopped
-//   Ready           Transitioning, Playing, Stopped
-//   Paused          Transitioning, Playing, MediaEnded, Stopped
+//   Ready           Transitioning, Playing, Buffering, MediaEnded, Stopped
+//   Paused          Transitioning, Playing, Buffering, MediaEnded, Stopped
 //   Playing         Transitioning, Paused, Buffering, MediaEnded, Stopped
 //   Buffering       Transitioning, Playing, Paused, MediaEnded, Stopped
 //   MediaEnded      Transitioning, Stopped
 //   Waiting         (never entered)
 //
 // Staying in a state is always allowed. Stopped is reachable from every
-// state the pipeline can fail in, because a failure ends in Stopped; an
-// item can end before its playing was seen (Transitioning) or just as the
-// host paused it (Paused).
+// state the pipeline can fail in, because a failure ends in Stopped. Once
+// play was pressed, an item can end (or start buffering) before its playing
+// was seen: from Transitioning, Ready or Paused.
 
 #include "platform/media_player.h"
 

@@ -4,7 +4,8 @@
 
 #include <gst/gst.h>
 
-#include <cassert>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/gst/engine_events.h"
@@ -256,8 +257,13 @@ void GstMediaPlayer::updateHandover() {
 }
 
 void GstMediaPlayer::transition(PlayState to) {
-    assert(transitionAllowed(state_, to) && "a move the table of play_states.h does not allow");
-    if (!transitionAllowed(state_, to)) GST_WARNING("play state %s -> %s", nameOf(state_), nameOf(to));
+    if (!transitionAllowed(state_, to)) {
+        GST_ERROR("play state %s -> %s is not a move of the table", nameOf(state_), nameOf(to));
+#ifndef NDEBUG
+        std::fprintf(stderr, "play state %s -> %s is not a move of the table\n", nameOf(state_), nameOf(to));
+        std::abort();
+#endif
+    }
     state_ = to;
 }
 
