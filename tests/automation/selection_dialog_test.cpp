@@ -75,9 +75,10 @@ TEST_F(SelectPlaylists, HandsBackTheDialogsEightValuesWithOrWithoutADisplay) {
     });
     ui->answers = {failsafe::box::Yes};
     const std::vector<Variant> chosen = call();
-    EXPECT_EQ(ui->boxes.back().text, "Use playlist 'Evening' ?");
     EXPECT_EQ(chosen, (std::vector<Variant>{Variant(1), Variant("Evening"), Variant(0), Variant(""), Variant(""),
                                             Variant(""), Variant(1), Variant::boolean(false)}));
+    ASSERT_FALSE(ui->boxes.empty()) << "nobody was asked to confirm the choice";
+    EXPECT_EQ(ui->boxes.back().text, "Use playlist 'Evening' ?");
 }
 
 }  // namespace
