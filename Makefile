@@ -5,6 +5,7 @@ SHELL := /bin/bash
 
 BUILD_DIR := build
 ASAN_DIR  := build-asan
+TSAN_DIR  := build-tsan
 BENCH_DIR := $(BUILD_DIR)/bench
 
 SANITIZER_ENV = \
@@ -12,11 +13,19 @@ SANITIZER_ENV = \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	$(if $(wildcard .ci/lsan.supp),LSAN_OPTIONS=suppressions=$(CURDIR)/.ci/lsan.supp)
 
+# halt_on_error: the first race ends the test, with its report.
+TSAN_ENV = \
+	TSAN_OPTIONS=suppressions=$(CURDIR)/.ci/tsan.supp:halt_on_error=1:second_deadlock_stack=1
+
+# The suites make test-tsan builds (these targets only) and runs (ctest picks
+# them by their labels, below): the player engine and the player host.
+TSAN_SUITES := platform_gst_tests player_tests
+
 BENCH_FLAGS = --benchmark_out_format=json \
 	--benchmark_repetitions=5 \
 	--benchmark_report_aggregates_only=true
 
-.PHONY: all deps build test test-sanitize bench demo fuzz crash-test soak stress deb package-check clean
+.PHONY: all deps build test test-sanitize test-tsan bench demo fuzz crash-test soak stress deb package-check clean
 
 all: build
 
@@ -37,6 +46,12 @@ test-sanitize: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DLUMO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DLUMO_BUILD_BENCH=OFF
 	cmake --build $(ASAN_DIR)
 	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j2
+
+# The player's suites under ThreadSanitizer; only their targets are built.
+test-tsan: deps
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DLUMO_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMO_BUILD_BENCH=OFF
+	cmake --build $(TSAN_DIR) --target $(TSAN_SUITES)
+	$(TSAN_ENV) ctest --test-dir $(TSAN_DIR) --output-on-failure -j2 -L '^(platform_gst_tests|player_tests)$$'
 
 bench: build
 	mkdir -p $(BENCH_DIR)
@@ -83,4 +98,4 @@ stress: build
 	STRESS_RUNS=$(STRESS_RUNS) bash scripts/stress $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz build-soak
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-fuzz build-soak

@@ -23,3 +23,15 @@ if(LUMO_LEAK_CHECK)
     add_compile_definitions(LUMO_LEAK_CHECK)
     add_link_options(-fsanitize=leak)
 endif()
+
+# ThreadSanitizer (make test-tsan). It cannot be combined with the other
+# sanitizers. GLib, GStreamer and Qt are not instrumented: .ci/tsan.supp says
+# which of their reports are set aside and why.
+if(LUMO_TSAN)
+    if(LUMO_SANITIZE OR LUMO_LEAK_CHECK)
+        message(FATAL_ERROR "LUMO_TSAN cannot be combined with LUMO_SANITIZE or LUMO_LEAK_CHECK")
+    endif()
+    message(STATUS "LUMO: building with ThreadSanitizer")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+endif()
