@@ -11,6 +11,7 @@
 #include "automation/selection_dialog.h"
 #include "dialogs/qt_application.h"
 #include "dialogs/sel_playlist_dialog.h"
+#include "platform/user_settings.h"
 #include "tests/automation/automation_fixture.h"
 #include "tests/failsafe/test_support.h"
 
@@ -24,6 +25,11 @@ protected:
 
     void SetUp() override {
         AutomationTest::SetUp();
+        // This process plays a headless host, then one offscreen, then one
+        // with a display. On a session bus the media keys would give the
+        // headless part an application object without widgets that the
+        // later parts cannot replace, which no real host meets.
+        platform::writeSetting("LUMO Player", "Desktop", "MediaKeys", "0");
         platform::simulated::ItemScript item;
         item.name = "one";
         scenario.playlists = {{"Jazz", false, {item}}, {"Evening", true, {item}}};
