@@ -59,16 +59,16 @@ EngineEvent EngineEvent::refused(uint64_t epoch, ErrorItem why) {
 }
 
 void EventQueue::push(EngineEvent event) {
-    {
-        std::lock_guard lock(mutex_);
-        // A retired pipeline's messages are kept until the queue goes, so
-        // that none is released on the streaming thread that posted it.
-        if (closed_) {
-            retired_.push_back(std::move(event));
-            return;
-        }
-        events_.push_back(std::move(event));
+    std::lock_guard lock(mutex_);
+    // A retired pipeline's messages are kept until the queue goes, so that
+    // none is released on the streaming thread that posted it.
+    if (closed_) {
+        retired_.push_back(std::move(event));
+        return;
     }
+    events_.push_back(std::move(event));
+    // Under the lock: once close() has returned, no wake is under way, and
+    // whatever it wakes may go.
     if (wake_) wake_();
 }
 

@@ -45,14 +45,16 @@ struct EngineEvent {
 
 class EventQueue {
 public:
-    // Called after each push, on the pushing thread: wakes the host.
+    // Called at each push, on the pushing thread, with the queue locked: it
+    // must only wake the host (never block, never push).
     explicit EventQueue(std::function<void()> wake = {}) : wake_(std::move(wake)) {}
 
     void push(EngineEvent event);
     // Host thread: everything pushed so far.
     std::deque<EngineEvent> takeAll();
     bool empty() const;
-    // From now on pushes are dropped (the pipeline is being retired).
+    // From now on pushes are kept aside and wake nobody (the pipeline is
+    // being retired, or the player goes).
     void close();
 
 private:

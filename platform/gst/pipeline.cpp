@@ -57,6 +57,16 @@ Pipeline::Pipeline(const std::string& sinkDescription, std::shared_ptr<EventQueu
     aboutToFinish_ = g_signal_connect(playbin_, "about-to-finish", G_CALLBACK(onAboutToFinish), this);
     elementAdded_ = g_signal_connect(playbin_, "element-added", G_CALLBACK(onElementAdded), this);
     sourceSetup_ = g_signal_connect(playbin_, "source-setup", G_CALLBACK(onSourceSetup), this);
+    published_.store(true, std::memory_order_release);
+}
+
+Pipeline& Pipeline::of(gpointer self) {
+    // The acquire pairs with the constructor's release: what it built is
+    // visible to the streaming thread (GStreamer's own locks order this too,
+    // but a thread checker cannot see inside them).
+    auto* pipeline = static_cast<Pipeline*>(self);
+    (void)pipeline->published_.load(std::memory_order_acquire);
+    return *pipeline;
 }
 
 Pipeline::~Pipeline() {
@@ -74,8 +84,8 @@ Pipeline::~Pipeline() {
 }
 
 void Pipeline::onAboutToFinish(GstElement* playbin, gpointer self) {
-    auto* pipeline = static_cast<Pipeline*>(self);
-    if (std::optional<std::string> uri = pipeline->handover_.takeNext()) pipeline->handOver(playbin, *uri);
+    Pipeline& pipeline = of(self);
+    if (std::optional<std::string> uri = pipeline.handover_.takeNext()) pipeline.handOver(playbin, *uri);
 }
 
 void Pipeline::handOver(GstElement* playbin, const std::string& uri) {
@@ -88,12 +98,12 @@ void Pipeline::handOver(GstElement* playbin, const std::string& uri) {
 }
 
 void Pipeline::onSourceSetup(GstElement*, GstElement* source, gpointer self) {
-    auto* pipeline = static_cast<Pipeline*>(self);
+    Pipeline& pipeline = of(self);
     if (!isFactory(source, "appsrc")) return;
     std::optional<ImageTrack> image;
     {
-        std::lock_guard lock(pipeline->imageMutex_);
-        image.swap(pipeline->pendingImage_);
+        std::lock_guard lock(pipeline.imageMutex_);
+        image.swap(pipeline.pendingImage_);
     }
     if (image) feedImageTrack(source, *image);
 }
@@ -109,13 +119,13 @@ void Pipeline::onElementAdded(GstBin*, GstElement* element, gpointer self) {
 }
 
 void Pipeline::onDrainBegins(GstElement* decoder, gpointer self) {
-    if (!static_cast<Pipeline*>(self)->handover_.drainBegins()) g_signal_stop_emission_by_name(decoder, "drained");
+    if (!of(self).handover_.drainBegins()) g_signal_stop_emission_by_name(decoder, "drained");
 }
 
-void Pipeline::onDrainEnds(GstElement*, gpointer self) { static_cast<Pipeline*>(self)->handover_.drainEnds(); }
+void Pipeline::onDrainEnds(GstElement*, gpointer self) { of(self).handover_.drainEnds(); }
 
 GstBusSyncReply Pipeline::keepOrDrop(GstBus*, GstMessage* message, gpointer self) {
-    auto* pipeline = static_cast<Pipeline*>(self);
+    Pipeline* pipeline = &of(self);
     if (pipeline->keeps(message)) {
         const bool fromSink =
             GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && raisedBySink(message, pipeline->sink_.load());

@@ -76,6 +76,8 @@ private:
     // The posting thread: queues the messages the player reads as events,
     // keeps the others for releaseDropped.
     static GstBusSyncReply keepOrDrop(GstBus* bus, GstMessage* message, gpointer self);
+    // The pipeline a callback of a streaming thread is given, once built.
+    static Pipeline& of(gpointer self);
     bool keeps(GstMessage* message) const;
 
     GstElement* playbin_ = nullptr;
@@ -90,6 +92,7 @@ private:
     std::mutex droppedMutex_;
     std::vector<GstMessage*> dropped_;
     std::atomic<bool> fallback_ = false;
+    std::atomic<bool> published_ = false;
 };
 
 }  // namespace lumo::platform::gst

@@ -446,6 +446,11 @@ protected:
     }
     void TearDown() override {
         PlayerHostTest::TearDown();
+        // Taken off here, on this thread: dropped with the connection, the
+        // match would be taken off on QtDBus's thread while the watch goes.
+        if (client)
+            client->disconnect({}, desktop::kObjectPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
+                               &watch, SLOT(changed(QString, QVariantMap, QStringList)));
         client.reset();
         if (!clientName.isEmpty()) QDBusConnection::disconnectFromBus(clientName);
         bus.reset();
