@@ -4,6 +4,8 @@
 #include <string>
 #include <variant>
 
+#include "platform/library/text.h"
+
 namespace lumo::platform::library {
 namespace {
 
@@ -59,24 +61,26 @@ std::string likePattern(const std::string& text, bool anyBefore, bool anyAfter) 
 }
 
 std::string condition(const Rule& rule, int64_t now, std::vector<Parameter>& parameters) {
-    const std::string column = compared(rule.field, now, parameters);
     const bool number = isNumeric(rule.field);
+    // Texts compare folded, both sides: letter case of any script does not count.
+    const std::string column =
+        number ? compared(rule.field, now, parameters) : "fold(" + compared(rule.field, now, parameters) + ")";
+    const std::string text = number ? std::string() : foldedCase(rule.text);
     if (number)
         parameters.emplace_back(rule.number);
     else if (rule.op == Operator::Contains || rule.op == Operator::DoesNotContain)
-        parameters.emplace_back(likePattern(rule.text, true, true));
+        parameters.emplace_back(likePattern(text, true, true));
     else if (rule.op == Operator::StartsWith)
-        parameters.emplace_back(likePattern(rule.text, false, true));
+        parameters.emplace_back(likePattern(text, false, true));
     else if (rule.op == Operator::EndsWith)
-        parameters.emplace_back(likePattern(rule.text, true, false));
+        parameters.emplace_back(likePattern(text, true, false));
     else
-        parameters.emplace_back(rule.text);
-    const std::string collate = number ? "" : " COLLATE NOCASE";
+        parameters.emplace_back(text);
     switch (rule.op) {
         case Operator::Is:
-            return column + " = ?" + collate;
+            return column + " = ?";
         case Operator::IsNot:
-            return number ? column + " IS NOT ?" : column + " <> ?" + collate;
+            return number ? column + " IS NOT ?" : column + " <> ?";
         case Operator::Contains:
         case Operator::StartsWith:
         case Operator::EndsWith:
@@ -84,13 +88,13 @@ std::string condition(const Rule& rule, int64_t now, std::vector<Parameter>& par
         case Operator::DoesNotContain:
             return column + " NOT LIKE ? ESCAPE '\\'";
         case Operator::Greater:
-            return column + " > ?" + collate;
+            return column + " > ?";
         case Operator::Less:
-            return column + " < ?" + collate;
+            return column + " < ?";
         case Operator::AtLeast:
-            return column + " >= ?" + collate;
+            return column + " >= ?";
         case Operator::AtMost:
-            return column + " <= ?" + collate;
+            return column + " <= ?";
     }
     return "0";
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Evaluates an auto playlist's rules over the track index in one SQL query;
 // every value from the rule file is a bound parameter. Text comparisons
-// ignore the case of ASCII letters. "added" counts whole days before `now`;
+// ignore letter case, of any script. "added" counts whole days before `now`;
 // "duration" compares whole seconds (rounded) and orders by the exact value.
 // Tracks without a year, track number or duration never match a comparison
 // of that field (but do match "is not") and come last in an order by it.

@@ -9,9 +9,11 @@
 #include <array>
 #include <cstring>
 #include <string_view>
+#include <unordered_set>
 
 #include "platform/library/text.h"
-#include "platform/library/wpl_title.h"
+#include "platform/library/unmarked_copy.h"
+#include "platform/library/playlist_markup.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(LUMO_LEAK_CHECK)
 #include <sanitizer/lsan_interface.h>
@@ -51,8 +53,23 @@ struct Collector {
     bool keepEntries;
     bool windows;
     const EntrySink* take = nullptr;
+    const UnmarkedCopy* unmarked = nullptr;
+    std::unordered_set<std::string> xspfLocations;  // as the file means them
     size_t kept = 0;
 };
+
+// totem-pl-parser escapes a relative XSPF location once more ("%C3%A9"
+// becomes "%25C3%25A9"): the entry as the file meant it, when it has one.
+std::string meantXspfEntry(std::string entry, const std::unordered_set<std::string>& locations) {
+    if (locations.empty() || locations.contains(entry) || entry.find("%25") == std::string::npos) return entry;
+    std::string unescaped;
+    for (size_t at = 0; at < entry.size();) {
+        const bool escapedPercent = entry.compare(at, 3, "%25") == 0;
+        unescaped += escapedPercent ? '%' : entry[at];
+        at += escapedPercent ? 3 : 1;
+    }
+    return locations.contains(unescaped) ? unescaped : entry;
+}
 
 std::string field(GHashTable* metadata, const char* name) {
     const auto* value = static_cast<const char*>(g_hash_table_lookup(metadata, name));
@@ -86,6 +103,8 @@ void onEntry(TotemPlParser*, const char* uri, GHashTable* metadata, gpointer dat
     ++collector.kept;
     // Absolute paths come through as written; the rest are URIs, relative entries resolved.
     std::string entry = uri[0] == '/' ? fileUri(uri) : std::string(uri);
+    if (collector.unmarked) entry = collector.unmarked->originalOf(entry);
+    entry = meantXspfEntry(std::move(entry), collector.xspfLocations);
     if (collector.windows) entry = windowsEntry(entry);
     PlaylistEntry parsed{std::move(entry), field(metadata, TOTEM_PL_PARSER_FIELD_TITLE), durationOf(metadata)};
     if (collector.take)
@@ -100,8 +119,9 @@ void onStarted(TotemPlParser*, const char*, GHashTable* metadata, gpointer data)
     if (result.title.empty()) result.title = field(metadata, TOTEM_PL_PARSER_FIELD_TITLE);
 }
 
-// The checks totem-pl-parser does not make: readable, not too large, text.
-std::string unfitReason(const std::filesystem::path& file, bool& empty) {
+// The checks totem-pl-parser does not make: readable, not too large, text
+// (UTF-16 after its mark).
+std::string unfitReason(const std::filesystem::path& file, bool& empty, ByteOrderMark& mark) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::string("cannot be read: ") + std::strerror(errno);
     struct stat info {};
@@ -112,9 +132,12 @@ std::string unfitReason(const std::filesystem::path& file, bool& empty) {
         reason = std::string("cannot be read: ") + std::strerror(errno);
     else if (info.st_size > PlaylistFile::MaxBytes)
         reason = "too large for a playlist (" + std::to_string(info.st_size >> 20) + " MiB)";
-    else if (std::find(head.begin(), head.begin() + got, '\0') != head.begin() + got)
+    mark = got > 0 ? markOf({head.data(), static_cast<size_t>(got)}) : ByteOrderMark::None;
+    const bool utf16 = mark == ByteOrderMark::Utf16LittleEndian || mark == ByteOrderMark::Utf16BigEndian;
+    if (reason.empty() && !utf16 && std::find(head.begin(), head.begin() + got, '\0') != head.begin() + got)
         reason = "binary data, not a playlist";
-    empty = got == 0;
+    // A file of nothing but its mark is as empty as one without.
+    empty = got == 0 || static_cast<size_t>(got) == (mark == ByteOrderMark::Utf8 ? 3 : utf16 ? 2 : 0);
     ::close(fd);
     return reason;
 }
@@ -131,18 +154,32 @@ namespace {
 PlaylistFile read(const std::filesystem::path& file, bool keepEntries, const EntrySink* take) {
     PlaylistFile result;
     bool empty = false;
-    result.problem = unfitReason(file, empty);
+    ByteOrderMark mark = ByteOrderMark::None;
+    result.problem = unfitReason(file, empty, mark);
     if (!result.problem.empty()) return result;
+    if (empty) {
+        result.isPlaylist = true;
+        return result;
+    }
+    std::optional<UnmarkedCopy> unmarked;
+    if (mark != ByteOrderMark::None) {
+        unmarked.emplace(file, mark);
+        if (unmarked->path().empty()) {
+            result.problem = unmarked->problem();
+            return result;
+        }
+    }
     result.isPlaylist = true;
-    if (empty) return result;
+    const std::filesystem::path& source = unmarked ? unmarked->path() : file;
 
-    Collector collector{&result, keepEntries, windowsFormat(extensionOf(file)), take};
+    Collector collector{&result, keepEntries, windowsFormat(extensionOf(file)), take, unmarked ? &*unmarked : nullptr, {}};
+    if (extensionOf(file) == "xspf") collector.xspfLocations = xspfLocations(source, fileUri(file));
     TotemPlParser* parser = totem_pl_parser_new();
     // Entries are not opened: a playlist inside a playlist stays one item, and nothing is fetched.
     g_object_set(parser, "recurse", FALSE, "disable-unsafe", TRUE, nullptr);
     g_signal_connect(parser, "entry-parsed", G_CALLBACK(onEntry), &collector);
     g_signal_connect(parser, "playlist-started", G_CALLBACK(onStarted), &collector);
-    const std::string uri = fileUri(file);
+    const std::string uri = fileUri(source);
     TotemPlParserResult parsed;
     {
         [[maybe_unused]] const IgnoreParserLeaks ignored;
@@ -155,7 +192,7 @@ PlaylistFile read(const std::filesystem::path& file, bool keepEntries, const Ent
         result.problem = "not a playlist that totem-pl-parser can read";
         return result;
     }
-    if (result.title.empty() && extensionOf(file) == "wpl") result.title = wplTitle(file);
+    if (result.title.empty() && extensionOf(file) == "wpl") result.title = wplTitle(source);
     if (result.total > PlaylistFile::MaxEntries)
         result.problem = "only the first " + std::to_string(PlaylistFile::MaxEntries) + " of " +
                          std::to_string(result.total) + " entries are used";

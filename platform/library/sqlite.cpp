@@ -1,6 +1,22 @@
 #include "platform/library/sqlite.h"
 
+#include "platform/library/text.h"
+
 namespace lumo::platform::library {
+namespace {
+
+// fold(text): the text as it compares without regard to letter case; NULL stays NULL.
+void foldFunction(sqlite3_context* context, int, sqlite3_value** values) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+    if (!text) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const std::string folded = foldedCase({text, static_cast<size_t>(sqlite3_value_bytes(values[0]))});
+    sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
 
 void throwSqliteError(sqlite3* db, int code, std::string_view what) {
     std::string message(what);
@@ -82,6 +98,8 @@ Database::Database(const std::filesystem::path& file) {
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 2000);
+    sqlite3_create_function_v2(db_, "fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                               foldFunction, nullptr, nullptr, nullptr);
 }
 
 Database::~Database() { sqlite3_close_v2(db_); }

@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -30,6 +31,17 @@ std::string lowerAscii(std::string_view text) {
     for (char& c : lower)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return lower;
+}
+
+std::string foldedCase(std::string_view text) {
+    // Most tags are ASCII: no allocation beyond the copy for those.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return lowerAscii(text);
+    const std::string valid = validUtf8(text);
+    GText composed(g_utf8_normalize(valid.data(), static_cast<gssize>(valid.size()), G_NORMALIZE_DEFAULT_COMPOSE));
+    if (!composed) return valid;
+    GText folded(g_utf8_casefold(composed.get(), -1));
+    return folded ? std::string(folded.get()) : valid;
 }
 
 std::string_view trimmed(std::string_view text) {

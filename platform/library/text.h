@@ -19,6 +19,10 @@ std::string stemText(const std::filesystem::path& path);
 // Lower-case extension without the dot ("mp3"); empty when there is none.
 std::string extensionOf(const std::filesystem::path& path);
 std::string lowerAscii(std::string_view text);
+// The text as it compares without regard to letter case in any script
+// ("SIGUR RÓS" and "Sigur Rós" fold alike), composed forms and decomposed
+// ones alike too.
+std::string foldedCase(std::string_view text);
 // Without the blanks (spaces, tabs, line ends) around it.
 std::string_view trimmed(std::string_view text);
 

@@ -42,9 +42,11 @@ TEST(PlaylistFileTest, EveryFormatWithItsTitleAndRelativeEntries) {
         {"list.xspf",
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">"
          "<title>Xspf Title</title><trackList><track><location>sub/t1.flac</location><title>T1</title>"
-         "<duration>183400</duration></track><track><location>../t2.mp3</location></track></trackList></playlist>\n",
+         "<duration>183400</duration></track><track><location>../t2.mp3</location></track>"
+         "<track><location>../music/Caf%C3%A9%20Noir.mp3</location></track>"
+         "<track><location>file:///abs/100%25.mp3</location></track></trackList></playlist>\n",
          "Xspf Title",
-         {{"sub/t1.flac", "T1"}, {"../t2.mp3", ""}}},
+         {{"sub/t1.flac", "T1"}, {"../t2.mp3", ""}, {"../music/Caf\xC3\xA9 Noir.mp3", ""}, {"file:///abs/100%25.mp3", ""}}},
         {"list.asx",
          "<asx version=\"3.0\"><title>Asx Title</title><entry><title>E1</title><ref href=\"sub\\e1.mp3\"/></entry>"
          "<entry><ref href=\"http://example.com/s.mp3\"/></entry></asx>\n",
@@ -56,9 +58,11 @@ TEST(PlaylistFileTest, EveryFormatWithItsTitleAndRelativeEntries) {
          "Wpl & Title",
          {{"../music/w1.wma", ""}, {"sub/w2.mp3", ""}}},
     };
+    // Read the same with a byte-order mark as without (Notepad writes one).
+    for (const char* mark : {"", "\xEF\xBB\xBF"})
     for (const FormatCase& c : cases) {
-        SCOPED_TRACE(c.file);
-        writeText(lists / c.file, c.contents);
+        SCOPED_TRACE(std::string(c.file) + (*mark ? " with a mark" : ""));
+        writeText(lists / c.file, mark + c.contents);
         const PlaylistFile read = readPlaylistFile(lists / c.file, true);
         ASSERT_TRUE(read.isPlaylist) << read.problem;
         EXPECT_EQ(read.problem, "");
@@ -72,6 +76,13 @@ TEST(PlaylistFileTest, EveryFormatWithItsTitleAndRelativeEntries) {
         EXPECT_EQ(readPlaylistFile(lists / c.file, false).entries.size(), 0u);  // counting only
         EXPECT_EQ(readPlaylistFile(lists / c.file, false).total, c.entries.size());
     }
+    // UTF-16 with its mark, as Windows' "Unicode" text.
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("#EXTM3U\r\nsub/u.ogg\r\n")) utf16 += {c, '\0'};
+    writeText(lists / "wide.m3u", utf16);
+    const PlaylistFile wide = readPlaylistFile(lists / "wide.m3u", true);
+    ASSERT_EQ(wide.entries.size(), 1u) << wide.problem;
+    EXPECT_EQ(wide.entries[0].uri, uriIn(lists, "sub/u.ogg"));
     // Durations the formats state (totem-pl-parser keeps none of an M3U's).
     EXPECT_EQ(readPlaylistFile(lists / "list.pls", true).entries[0].duration, 12.0);
     EXPECT_EQ(readPlaylistFile(lists / "list.xspf", true).entries[0].duration, 183.4);
