@@ -451,6 +451,9 @@ protected:
         if (client)
             client->disconnect({}, desktop::kObjectPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
                                &watch, SLOT(changed(QString, QVariantMap, QStringList)));
+        // QtDBus also watches the watch's end; its thread tears that down
+        // with the connection, which may be after the watch is gone.
+        QObject::disconnect(&watch, nullptr, nullptr, nullptr);
         client.reset();
         if (!clientName.isEmpty()) QDBusConnection::disconnectFromBus(clientName);
         bus.reset();
