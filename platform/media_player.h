@@ -34,7 +34,8 @@ enum class PlayState : int32_t {
 // One media item. getItemInfo answers "SourceURL" (a URI), "MediaType"
 // ("audio", or "video" when the item has a video stream), "Duration"
 // (seconds as text with a point, "183.4") and, for library items, "Title",
-// "Author", "WM/AlbumTitle", "WM/Genre"; an unknown attribute gives "".
+// "Author", "WM/AlbumTitle", "WM/Genre", "WM/TrackNumber"; an unknown
+// attribute gives "".
 class Media {
 public:
     virtual ~Media() = default;

@@ -321,8 +321,15 @@ void GstMediaPlayer::report(ErrorItem item) {
 void GstMediaPlayer::learn() {
     if (learned_.durationSeconds && learned_.hasVideo) return;
     if (streamEpoch_ != epoch_ || !pipeline_->atLeastPaused()) return;
-    learned_.durationSeconds = pipeline_->durationSeconds();
-    learned_.hasVideo = pipeline_->hasVideo();
+    // Once playbin took the next item it may already play it (a short item
+    // ends before its start reaches the host): what the pipeline says then
+    // need not be about the current item. Asked again after the switch.
+    if (pipeline_->handover().hasQueued()) return;
+    const std::optional<double> duration = pipeline_->durationSeconds();
+    const std::optional<bool> video = pipeline_->hasVideo();
+    if (pipeline_->handover().hasQueued()) return;
+    learned_.durationSeconds = duration;
+    learned_.hasVideo = video;
 }
 
 void GstMediaPlayer::deliverProblems() {

@@ -51,6 +51,7 @@ std::string LibraryMedia::getItemInfo(std::string_view attribute) const {
     if (key == "author") return known->artist;
     if (key == "wm/albumtitle") return known->album;
     if (key == "wm/genre") return known->genre;
+    if (key == "wm/tracknumber") return known->number && *known->number > 0 ? std::to_string(*known->number) : "";
     return {};
 }
 

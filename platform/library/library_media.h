@@ -30,7 +30,7 @@ public:
     // entry; else the entry's file name or URI.
     std::string name() const override;
     // "SourceURL", "MediaType", "Duration", "Title", "Author", "WM/AlbumTitle",
-    // "WM/Genre" (in any letter case); "" for anything else or what is unknown.
+    // "WM/Genre", "WM/TrackNumber" (in any letter case); "" for anything else or what is unknown.
     std::string getItemInfo(std::string_view attribute) const override;
 
 private:

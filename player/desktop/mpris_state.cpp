@@ -6,6 +6,7 @@
 
 #include "failsafe/procedure.h"
 #include "failsafe/runtime_error.h"
+#include "platform/gst/playable_types.h"
 
 namespace lumo::player::desktop {
 namespace {
@@ -45,10 +46,9 @@ QString instanceServiceName(qint64 pid) {
 QStringList supportedUriSchemes() { return {QStringLiteral("file"), QStringLiteral("cdda")}; }
 
 QStringList supportedMimeTypes() {
-    return {QStringLiteral("audio/mpeg"),    QStringLiteral("audio/flac"),         QStringLiteral("audio/x-flac"),
-            QStringLiteral("audio/ogg"),     QStringLiteral("audio/x-vorbis+ogg"), QStringLiteral("audio/x-wav"),
-            QStringLiteral("audio/wav"),     QStringLiteral("audio/mp4"),          QStringLiteral("audio/aac"),
-            QStringLiteral("audio/x-ms-wma")};
+    QStringList types;
+    for (const std::string& type : platform::playableMimeTypes()) types.append(text(type));
+    return types;
 }
 
 bool mediaKeysEnabled(const std::optional<std::string>& setting) {
@@ -71,10 +71,10 @@ PlayerSnapshot readSnapshot(platform::MediaPlayer& player) {
             proc.step([&] { snapshot.url = media->getItemInfo("SourceURL"); });
             proc.step([&] { snapshot.artist = media->getItemInfo("Author"); });
             proc.step([&] { snapshot.duration = media->getItemInfo("Duration"); });
+            proc.step([&] { snapshot.album = media->getItemInfo("WM/AlbumTitle"); });
+            proc.step([&] { snapshot.genre = media->getItemInfo("WM/Genre"); });
+            proc.step([&] { snapshot.trackNumber = media->getItemInfo("WM/TrackNumber"); });
         }
-        proc.step([&] {
-            if (const platform::PlaylistPtr playlist = player.currentPlaylist()) snapshot.playlist = playlist->name();
-        });
         platform::PlayerSettings* settings = nullptr;
         proc.step([&] { settings = &player.settings(); });
         if (settings) {
@@ -120,10 +120,14 @@ QVariantMap metadataOf(const PlayerSnapshot& snapshot) {
     metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackIdOf(snapshot.url, snapshot.title)));
     metadata.insert(QStringLiteral("xesam:title"), text(snapshot.title));
     metadata.insert(QStringLiteral("xesam:url"), text(snapshot.url));
-    metadata.insert(QStringLiteral("xesam:album"), text(snapshot.playlist));
     if (const std::optional<qint64> length = durationMicroseconds(snapshot.duration))
         metadata.insert(QStringLiteral("mpris:length"), QVariant::fromValue<qlonglong>(*length));
     if (!snapshot.artist.empty()) metadata.insert(QStringLiteral("xesam:artist"), QStringList{text(snapshot.artist)});
+    if (!snapshot.album.empty()) metadata.insert(QStringLiteral("xesam:album"), text(snapshot.album));
+    if (!snapshot.genre.empty()) metadata.insert(QStringLiteral("xesam:genre"), QStringList{text(snapshot.genre)});
+    bool numbered = false;
+    const int number = text(snapshot.trackNumber).toInt(&numbered);
+    if (numbered && number > 0) metadata.insert(QStringLiteral("xesam:trackNumber"), number);
     return metadata;
 }
 

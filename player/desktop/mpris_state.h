@@ -30,7 +30,8 @@ inline constexpr char kDesktopEntry[] = "lumo-audio-player";
 
 // The name a second process takes when another one holds kServiceName.
 QString instanceServiceName(qint64 pid);
-// What the player opens: local files and CD tracks.
+// What the player opens: local files and CD tracks, of the types the
+// installed decoders play.
 QStringList supportedUriSchemes();
 QStringList supportedMimeTypes();
 
@@ -45,8 +46,10 @@ struct PlayerSnapshot {
     std::string title;     // the item's name
     std::string url;       // its SourceURL
     std::string artist;    // its Author, known for library items
+    std::string album;     // its album tag, known for library items
+    std::string genre;
+    std::string trackNumber;
     std::string duration;  // seconds as the player writes them ("183.4"); "" when unknown
-    std::string playlist;  // the current playlist's name
     int32_t volume = 0;    // 0..100
     bool shuffle = false;
     bool loop = false;
@@ -66,8 +69,9 @@ QString playbackStatusOf(platform::PlayState state, const QString& previous);
 std::optional<qint64> durationMicroseconds(std::string_view duration);
 // An object path that names the item by its URL and name.
 QDBusObjectPath trackIdOf(std::string_view url, std::string_view title);
-// mpris:trackid, xesam:title, xesam:url, xesam:album (the playlist), and
-// mpris:length and xesam:artist when known; empty without a current item.
+// mpris:trackid, xesam:title, xesam:url, and mpris:length, xesam:artist,
+// xesam:album, xesam:genre and xesam:trackNumber when the item has them;
+// empty without a current item.
 QVariantMap metadataOf(const PlayerSnapshot& snapshot);
 
 // The player's 0..100 as the desktop's 0.0..1.0, and back: a write is

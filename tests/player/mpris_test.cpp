@@ -81,7 +81,14 @@ PlaylistScript evening() {
 }
 
 PlayerSnapshot playing(const std::string& title, const std::string& duration = "100") {
-    return {PlayState::Playing, true, title, "file:///music/" + title + ".flac", "", duration, "Evening", 50};
+    PlayerSnapshot snapshot;
+    snapshot.state = PlayState::Playing;
+    snapshot.hasMedia = true;
+    snapshot.title = title;
+    snapshot.url = "file:///music/" + title + ".flac";
+    snapshot.duration = duration;
+    snapshot.volume = 50;
+    return snapshot;
 }
 
 // ---------------------------------------------------------------------------
@@ -111,10 +118,15 @@ TEST(MprisMapping, MetadataNamesTheItemAndGivesItsLengthOnlyWhenKnown) {
     PlayerSnapshot snapshot = playing("Morning Song", "183.4");
     snapshot.url = "file:///music/Morning%20Song.flac";
     snapshot.artist = "The Larks";
+    snapshot.album = "Dawn Chorus";
+    snapshot.genre = "Folk";
+    snapshot.trackNumber = "7";
     const QVariantMap full = desktop::metadataOf(snapshot);
     EXPECT_EQ(full.value("xesam:title").toString(), QStringLiteral("Morning Song"));
     EXPECT_EQ(full.value("xesam:url").toString(), QStringLiteral("file:///music/Morning%20Song.flac"));
-    EXPECT_EQ(full.value("xesam:album").toString(), QStringLiteral("Evening"));
+    EXPECT_EQ(full.value("xesam:album").toString(), QStringLiteral("Dawn Chorus"));
+    EXPECT_EQ(full.value("xesam:genre").toStringList(), QStringList{QStringLiteral("Folk")});
+    EXPECT_EQ(full.value("xesam:trackNumber"), QVariant(7));
     EXPECT_EQ(full.value("xesam:artist").toStringList(), QStringList{QStringLiteral("The Larks")});
     EXPECT_EQ(full.value("mpris:length").metaType(), QMetaType::fromType<qlonglong>());
     EXPECT_EQ(full.value("mpris:length").toLongLong(), 183'400'000);
@@ -349,7 +361,6 @@ TEST_F(MprisPlayerTest, ASnapshotReadsWhatItCanAndLeavesTheHostsErrorAlone) {
     failsafe::Err().description = "the host's own";
     const PlayerSnapshot snapshot = desktop::readSnapshot(failing);
     EXPECT_FALSE(snapshot.hasMedia);
-    EXPECT_EQ(snapshot.playlist, "Evening");
     EXPECT_EQ(snapshot.volume, 64);
     EXPECT_TRUE(snapshot.loop);
     EXPECT_EQ(snapshot.state, PlayState::Playing);
@@ -559,7 +570,7 @@ TEST_F(MprisBusTest, TheDesktopReadsAndControlsThePlayerOfTheLoadedHost) {
     QVariantMap metadata = asMap(properties.value("Metadata"));
     EXPECT_EQ(metadata.value("xesam:title").toString(), QLatin1String("Morning Song"));
     EXPECT_EQ(metadata.value("xesam:url").toString(), QLatin1String("file:///music/morning.flac"));
-    EXPECT_EQ(metadata.value("xesam:album").toString(), QLatin1String("Evening"));
+    EXPECT_FALSE(metadata.contains("xesam:album")) << "the item has no album tag";
     EXPECT_EQ(metadata.value("mpris:length").toLongLong(), 183'400'000);
     EXPECT_TRUE(isObjectPath(metadata.value("mpris:trackid").value<QDBusObjectPath>().path()));
     EXPECT_EQ(asMap(get("Metadata")), metadata) << "Get answers what GetAll does";

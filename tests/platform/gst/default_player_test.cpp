@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/gst/default_player.h"
+#include "platform/gst/playable_types.h"
 #include "platform/user_settings.h"
 #include "tests/platform/gst/gst_test_support.h"
 
@@ -61,6 +62,25 @@ TEST(DefaultPlayer, PlaysTheLibraryOfTheSettingsAndKnowsTheDrives) {
     player.reset();
     ::unsetenv("LUMO_AUDIO_SINK");
     fs::remove_all(home);
+}
+
+// The types offered to the desktop follow the registry: a decoder taken out
+// of playbin's reach takes its type with it, and brings it back.
+TEST(PlayableTypes, FollowTheInstalledDecoders) {
+    const auto has = [](const char* type) {
+        const std::vector<std::string> types = playableMimeTypes();
+        return std::find(types.begin(), types.end(), type) != types.end();
+    };
+    for (const char* type : {"audio/mpeg", "audio/flac", "audio/x-vorbis+ogg", "audio/x-wav"}) EXPECT_TRUE(has(type)) << type;
+    GstPluginFeature* flac = gst_registry_lookup_feature(gst_registry_get(), "flacdec");
+    ASSERT_NE(flac, nullptr);
+    const guint rank = gst_plugin_feature_get_rank(flac);
+    gst_plugin_feature_set_rank(flac, GST_RANK_NONE);
+    EXPECT_FALSE(has("audio/flac"));
+    EXPECT_TRUE(has("audio/mpeg"));
+    gst_plugin_feature_set_rank(flac, rank);
+    gst_object_unref(flac);
+    EXPECT_TRUE(has("audio/flac"));
 }
 
 }  // namespace
