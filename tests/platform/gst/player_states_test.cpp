@@ -2,6 +2,8 @@
 // a fake sink: assignment and stepping at both ends (each control from each
 // state: player_state_model_test.cpp).
 
+#include <gmock/gmock.h>
+
 #include "gst_test_support.h"
 
 namespace lumo::platform::gst::testing {
@@ -16,17 +18,18 @@ protected:
 };
 
 TEST_F(PlayerStates, AssignmentTransitionsToReadyAndNeverPlaysWithoutAutoStart) {
+    // A short item may preroll before the call returns: Ready at once is
+    // as right as Transitioning first; Playing never is.
     player.setCurrentPlaylist(playlistOf(tones(3)));
-    EXPECT_EQ(player.playState(), S::Transitioning);
-    auto seen = watch(player, [](S state) { return state == S::Ready; });
-    EXPECT_EQ(seen.back(), S::Ready);
+    auto seen = watch(player, [](S state) { return state == S::Ready || state == S::Playing; });
+    EXPECT_THAT(seen, ::testing::AnyOf(std::vector<S>{S::Transitioning, S::Ready}, std::vector<S>{S::Ready}));
     std::this_thread::sleep_for(300ms);  // longer than the item: still not playing
     EXPECT_EQ(player.playState(), S::Ready);
     EXPECT_EQ(currentName(player), "tone0");
 
     player.setCurrentMedia(player.currentPlaylist()->item(2));
-    EXPECT_EQ(player.playState(), S::Transitioning);
-    EXPECT_TRUE(waitFor(player, S::Ready));
+    seen = watch(player, [](S state) { return state == S::Ready || state == S::Playing; });
+    EXPECT_THAT(seen, ::testing::AnyOf(std::vector<S>{S::Transitioning, S::Ready}, std::vector<S>{S::Ready}));
     EXPECT_EQ(currentName(player), "tone2");
     EXPECT_EQ(player.error().errorCount(), 0);
 }
