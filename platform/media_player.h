@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -159,6 +160,19 @@ public:
     virtual CdromCollection& cdromCollection() = 0;
     virtual ErrorQueue& error() = 0;
     virtual void setModeChangeHandler(ModeChangeHandler handler) = 0;
+
+    // The current item's position and length in seconds: 0 and nothing
+    // while no item is open (stopped, ended).
+    virtual double position() = 0;
+    virtual std::optional<double> duration() = 0;
+    // Whether the open item can seek (a file can, most streams cannot).
+    virtual bool canSeek() = 0;
+    // Moves the open item to `seconds`: below 0 is 0, beyond its length is
+    // its end (the item then ends as if played). False, and nothing moves,
+    // when no item is open or it cannot seek.
+    virtual bool seek(double seconds) = 0;
+    // The current item's place in the current playlist, -1 without one.
+    virtual int32_t currentIndex() = 0;
 };
 
 }  // namespace lumo::platform

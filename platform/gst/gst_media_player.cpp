@@ -114,7 +114,7 @@ bool GstMediaPlayer::seek(double seconds) {
     return true;
 }
 
-int GstMediaPlayer::currentIndex() {
+int32_t GstMediaPlayer::currentIndex() {
     catchUp();
     return currentIndex_;
 }

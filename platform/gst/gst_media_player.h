@@ -106,18 +106,11 @@ public:
     ErrorQueue& error() override { return *this; }
     void setModeChangeHandler(ModeChangeHandler handler) override;
 
-    // The current item's position and length in seconds: 0 and nothing
-    // while no item is open (stopped, ended).
-    double position();
-    std::optional<double> duration();
-    // Whether the open item can seek (a file can, most streams cannot).
-    bool canSeek();
-    // Moves the open item to `seconds`: below 0 is 0, beyond its length is
-    // its end (the item then ends as if played). False, and nothing moves,
-    // when no item is open or it cannot seek.
-    bool seek(double seconds);
-    // The position in the current playlist, -1 without a current item.
-    int currentIndex();
+    double position() override;
+    std::optional<double> duration() override;
+    bool canSeek() override;
+    bool seek(double seconds) override;
+    int32_t currentIndex() override;
 
     // Handles the events that arrived. Every member a host calls does this
     // first; hosts and tests without an event loop may call it themselves.

@@ -1,6 +1,7 @@
 #include "platform/simulated/simulated_player.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "failsafe/runtime_error.h"
 #include "failsafe/value.h"
@@ -244,6 +245,7 @@ void SimulatedPlayer::setCurrentMedia(MediaPtr media) {
 
 void SimulatedPlayer::open(int32_t index) {
     position_ = index;
+    seconds_ = 0;
     currentMedia_ = currentPlaylist_->item(index);
     const ItemScript* item = currentScript();
     state_ = item ? item->stateWhenOpened : PlayState::Ready;
@@ -257,6 +259,21 @@ void SimulatedPlayer::queue(const std::optional<ErrorItem>& error) {
 const ItemScript* SimulatedPlayer::currentScript() const {
     const auto* media = dynamic_cast<const ScriptedMedia*>(currentMedia_.get());
     return media ? &media->script() : nullptr;
+}
+
+std::optional<double> SimulatedPlayer::duration() {
+    const ItemScript* script = currentScript();
+    if (!script) return std::nullopt;
+    char* end = nullptr;
+    const double seconds = std::strtod(script->duration.c_str(), &end);
+    return end && *end == '\0' && !script->duration.empty() ? std::optional<double>(seconds) : std::nullopt;
+}
+
+bool SimulatedPlayer::seek(double seconds) {
+    calls_.push_back("seek=" + std::to_string(seconds));
+    if (!currentMedia_) return false;
+    seconds_ = std::max(0.0, seconds);
+    return true;
 }
 
 }  // namespace lumo::platform::simulated

@@ -61,6 +61,12 @@ public:
     CdromCollection& cdromCollection() override;
     ErrorQueue& error() override;
     void setModeChangeHandler(ModeChangeHandler handler) override { modeChanged_ = std::move(handler); }
+    // The position is where the last seek put it; any current item seeks.
+    double position() override { return currentMedia_ ? seconds_ : 0; }
+    std::optional<double> duration() override;
+    bool canSeek() override { return currentMedia_ != nullptr; }
+    bool seek(double seconds) override;
+    int32_t currentIndex() override { return currentMedia_ ? position_ : -1; }
 
     // What the program asked of the player, one line per call ("play",
     // "volume=40", "currentPlaylist=Jazz"), for tests to read.
@@ -81,6 +87,7 @@ private:
     PlaylistPtr currentPlaylist_;
     MediaPtr currentMedia_;
     int32_t position_ = -1;
+    double seconds_ = 0;
     std::vector<ErrorItem> errors_;
     std::vector<std::string> calls_;
     ModeChangeHandler modeChanged_;

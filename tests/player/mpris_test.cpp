@@ -340,6 +340,14 @@ public:
     platform::CdromCollection& cdromCollection() override { return inner_.cdromCollection(); }
     platform::ErrorQueue& error() override { return inner_.error(); }
     void setModeChangeHandler(platform::ModeChangeHandler handler) override { inner_.setModeChangeHandler(handler); }
+    double position() override { return inner_.position(); }
+    std::optional<double> duration() override { return inner_.duration(); }
+    bool canSeek() override { return inner_.canSeek(); }
+    bool seek(double seconds) override {
+        if (controlsFail_) refuse();
+        return inner_.seek(seconds);
+    }
+    int32_t currentIndex() override { return inner_.currentIndex(); }
 
 private:
     [[noreturn]] static void refuse() { failsafe::raiseError(-1072885350, "No audio device is available"); }
