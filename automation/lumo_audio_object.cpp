@@ -14,9 +14,10 @@ namespace {
 
 std::atomic<uint32_t> liveCount{0};
 
-// The type information: the operation table as it stands.
+// The type information of one interface: its operation table as it stands.
 class TypeInfo final : public ITypeInfo {
 public:
+    TypeInfo(const char* name, std::span<const Operation> rows) : name_(name), rows_(rows) {}
     HRESULT QueryInterface(const Guid& iid, void** object) override {
         if (!object) return hr::E_POINTER;
         if (iid == IID_IUnknown || iid == IID_ITypeInfo) {
@@ -29,23 +30,23 @@ public:
     // One static instance serves every object.
     uint32_t AddRef() override { return 2; }
     uint32_t Release() override { return 1; }
-    uint32_t GetFuncCount() override { return static_cast<uint32_t>(operations().size()); }
-    const FuncDesc* GetFuncDesc(uint32_t index) override {
-        return index < operations().size() ? &operations()[index].desc : nullptr;
-    }
-    std::string GetInterfaceName() override { return "_cLUMOAudio"; }
+    uint32_t GetFuncCount() override { return static_cast<uint32_t>(rows_.size()); }
+    const FuncDesc* GetFuncDesc(uint32_t index) override { return index < rows_.size() ? &rows_[index].desc : nullptr; }
+    std::string GetInterfaceName() override { return name_; }
+
+private:
+    const char* name_;
+    std::span<const Operation> rows_;
 };
 
 // Says what the member cannot do, by its name when it has one.
 std::string whyNot(DISPID member, uint16_t flags) {
-    for (const Operation& operation : operations()) {
-        if (operation.desc.id != member) continue;
-        const char* asked = (flags & (dispatch::PropertyPut | dispatch::PropertyPutRef)) ? "assigned"
-                            : (flags & dispatch::Method)                                  ? "called"
-                                                                                          : "read";
-        return operation.desc.name + " cannot be " + asked;
-    }
-    return "no member has the dispatch id " + std::to_string(member);
+    const Operation* operation = operationWithId(member);
+    if (!operation) return "no member has the dispatch id " + std::to_string(member);
+    const char* asked = (flags & (dispatch::PropertyPut | dispatch::PropertyPutRef)) ? "assigned"
+                        : (flags & dispatch::Method)                                  ? "called"
+                                                                                      : "read";
+    return operation->desc.name + " cannot be " + asked;
 }
 
 }  // namespace
@@ -77,8 +78,13 @@ void cLUMOAudio::LAPFSSU() {
 
 HRESULT cLUMOAudio::QueryInterface(const Guid& iid, void** object) {
     if (!object) return hr::E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__cLUMOAudio) {
-        *object = static_cast<_cLUMOAudio*>(this);
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__cLUMOAudio || iid == IID__cLUMOAudioEx) {
+        *object = static_cast<_cLUMOAudioEx*>(this);
+        AddRef();
+        return hr::S_OK;
+    }
+    if (iid == IID_IConnectionPointContainer) {
+        *object = static_cast<IConnectionPointContainer*>(this);
         AddRef();
         return hr::S_OK;
     }
@@ -94,17 +100,29 @@ uint32_t cLUMOAudio::Release() {
     return left;
 }
 
+// The first describes _cLUMOAudio as it always has; the second the
+// extension's own operations.
 HRESULT cLUMOAudio::GetTypeInfoCount(uint32_t* count) {
     if (!count) return hr::E_POINTER;
-    *count = 1;
+    *count = 2;
     return hr::S_OK;
 }
 
 HRESULT cLUMOAudio::GetTypeInfo(uint32_t index, ITypeInfo** info) {
-    static TypeInfo typeInfo;
+    static TypeInfo audio("_cLUMOAudio", operations());
+    static TypeInfo extension("_cLUMOAudioEx", extensionOperations());
     if (!info) return hr::E_POINTER;
-    if (index != 0) return hr::E_INVALIDARG;
-    *info = &typeInfo;
+    if (index > 1) return hr::E_INVALIDARG;
+    *info = index == 0 ? &audio : &extension;
+    return hr::S_OK;
+}
+
+HRESULT cLUMOAudio::FindConnectionPoint(const Guid& iid, IConnectionPoint** point) {
+    if (!point) return hr::E_POINTER;
+    *point = nullptr;
+    if (iid != DIID___cLUMOAudioEvents) return hr::CONNECT_E_NOCONNECTION;
+    events_.AddRef();
+    *point = &events_;
     return hr::S_OK;
 }
 

@@ -1,14 +1,16 @@
 #pragma once
 // cLUMOAudio: the one creatable class. It owns no player: every call goes to
-// the process's player host. Its own state is the host's two stored values.
+// the process's player host. Its own state is the host's two stored values
+// and the sinks hosts advise for its events.
 
 #include <atomic>
 
+#include "automation/event_connection.h"
 #include "lumo/lumo_audio.h"
 
 namespace lumo::automation {
 
-class cLUMOAudio final : public _cLUMOAudio {
+class cLUMOAudio final : public _cLUMOAudioEx, public IConnectionPointContainer {
 public:
     // Object start-up: the shared drive information object and the
     // framework's options.
@@ -64,6 +66,22 @@ public:
     HRESULT get_Version(std::string* result) override;
     HRESULT get_WMPVersion(std::string* result) override;
 
+    // _cLUMOAudioEx (extension.cpp)
+    HRESULT get_Position(double* result) override;
+    HRESULT put_Position(double value) override;
+    HRESULT get_Duration(double* result) override;
+    HRESULT get_CanSeek(int16_t* result) override;
+    HRESULT get_CurrentIndex(int32_t* result) override;
+    HRESULT get_CurrentTitle(std::string* result) override;
+    HRESULT get_CurrentArtist(std::string* result) override;
+    HRESULT get_CurrentAlbum(std::string* result) override;
+    HRESULT get_CurrentSourceURL(std::string* result) override;
+    HRESULT GetCurrentItemInfo(std::string* sAttribute, std::string* result) override;
+    HRESULT DoEvents(int32_t nMilliseconds) override;
+
+    // IConnectionPointContainer
+    HRESULT FindConnectionPoint(const Guid& iid, IConnectionPoint** point) override;
+
     // Objects alive in the process (the library may unload at none).
     static uint32_t liveObjects();
 
@@ -73,6 +91,7 @@ private:
     bool SetCDROM_PL(std::string& sWMPError, int32_t& nPLError, int32_t& cCDROMs);
 
     std::atomic<uint32_t> references_{1};
+    EventConnection events_{static_cast<_cLUMOAudioEx&>(*this), *this};
     Variant playLists_;
     int16_t cdError_ = 0;
 };

@@ -53,6 +53,17 @@ struct Slot<int32_t> : SlotBase<int32_t, VarType::Int32, false> {
     static int32_t pass(int32_t n) { return n; }
 };
 template <>
+struct Slot<double*> : SlotBase<double, VarType::Double, true> {
+    static std::optional<double> from(const Variant& v, bool*) { return v.toDouble(); }
+    static Variant to(double d) { return Variant(d); }
+    static double* pass(double& d) { return &d; }
+};
+template <>
+struct Slot<double> : SlotBase<double, VarType::Double, false> {
+    static std::optional<double> from(const Variant& v, bool*) { return v.toDouble(); }
+    static double pass(double d) { return d; }
+};
+template <>
 struct Slot<int16_t> : SlotBase<int16_t, VarType::Bool, false> {
     static std::optional<int16_t> from(const Variant& v, bool*) { return v.toVBool(); }
     static int16_t pass(int16_t b) { return b; }
@@ -60,8 +71,8 @@ struct Slot<int16_t> : SlotBase<int16_t, VarType::Bool, false> {
 
 template <typename Method>
 struct Signature;
-template <typename... Parameters>
-struct Signature<HRESULT (_cLUMOAudio::*)(Parameters...)> {
+template <typename Interface, typename... Parameters>
+struct Signature<HRESULT (Interface::*)(Parameters...)> {
     using Params = std::tuple<Parameters...>;
     using Values = std::tuple<typename Slot<Parameters>::Value...>;
     static constexpr size_t arity = sizeof...(Parameters);
@@ -72,6 +83,7 @@ inline const char* typeName(VarType type) {
         case VarType::Int32: return "a 32-bit integer";
         case VarType::Bool: return "a Boolean";
         case VarType::String: return "a text";
+        case VarType::Double: return "a number";
         default: return "a value";
     }
 }
@@ -79,7 +91,7 @@ inline const char* typeName(VarType type) {
 // Calls `Method` with the arguments; when `HasResult`, its last parameter is
 // the result and not an argument.
 template <auto Method, bool HasResult>
-HRESULT call(_cLUMOAudio& object, std::span<Variant> arguments, Variant* result, ExcepInfo* error) {
+HRESULT call(_cLUMOAudioEx& object, std::span<Variant> arguments, Variant* result, ExcepInfo* error) {
     using Sig = Signature<decltype(Method)>;
     constexpr size_t inputs = Sig::arity - (HasResult ? 1 : 0);
     if (arguments.size() != inputs) {

@@ -13,6 +13,7 @@ using namespace dispatch;
 
 class TableBuilder {
 public:
+    explicit TableBuilder(DISPID lastId = 0) : lastId_(lastId) {}
     template <auto Method, bool HasResult = false, size_t Count = 0>
     TableBuilder& row(const char* name, uint16_t kind, std::array<const char*, Count> names = {}) {
         const auto described = binding::params<Method, HasResult, Count>(names);
@@ -83,13 +84,45 @@ const std::vector<Operation>& table() {
     return rows;
 }
 
+using X = _cLUMOAudioEx;
+
+// Its dispatch ids start at 101, clear of _cLUMOAudio's.
+const std::vector<Operation>& extensionTable() {
+    static TableBuilder builder(100);
+    static const std::vector<Operation> rows =
+        builder.row<&X::get_Position, true>("Position", PropertyGet)
+            .row<&X::put_Position, false, 1>("Position", PropertyPut, Names<1>{"Position"})
+            .row<&X::get_Duration, true>("Duration", PropertyGet)
+            .row<&X::get_CanSeek, true>("CanSeek", PropertyGet)
+            .row<&X::get_CurrentIndex, true>("CurrentIndex", PropertyGet)
+            .row<&X::get_CurrentTitle, true>("CurrentTitle", PropertyGet)
+            .row<&X::get_CurrentArtist, true>("CurrentArtist", PropertyGet)
+            .row<&X::get_CurrentAlbum, true>("CurrentAlbum", PropertyGet)
+            .row<&X::get_CurrentSourceURL, true>("CurrentSourceURL", PropertyGet)
+            .row<&X::GetCurrentItemInfo, true, 1>("GetCurrentItemInfo", Method, Names<1>{"sAttribute"})
+            .row<&X::DoEvents, false, 1>("DoEvents", Method, Names<1>{"nMilliseconds"})
+            .rows();
+    return rows;
+}
+
+// Both tables, _cLUMOAudio's first.
+template <typename Visit>
+const Operation* findIn(Visit&& matches) {
+    for (const std::vector<Operation>* rows : {&table(), &extensionTable()})
+        for (const Operation& operation : *rows)
+            if (matches(operation)) return &operation;
+    return nullptr;
+}
+
 }  // namespace
 
 std::span<const Operation> operations() { return table(); }
+std::span<const Operation> extensionOperations() { return extensionTable(); }
 
 const Operation* findOperation(DISPID id, uint16_t flags) {
     const Operation *method = nullptr, *get = nullptr, *put = nullptr, *putRef = nullptr;
-    for (const Operation& operation : table()) {
+    const std::span<const Operation> rows = id > 100 ? extensionOperations() : operations();
+    for (const Operation& operation : rows) {
         if (operation.desc.id != id) continue;
         switch (operation.desc.invokeKind) {
             case Method: method = &operation; break;
@@ -108,12 +141,16 @@ const Operation* findOperation(DISPID id, uint16_t flags) {
 }
 
 std::optional<DISPID> dispatchIdOf(std::string_view name) {
-    for (const Operation& operation : table()) {
+    const Operation* found = findIn([&](const Operation& operation) {
         const std::string& known = operation.desc.name;
-        if (known.size() == name.size() && strncasecmp(known.data(), name.data(), name.size()) == 0)
-            return operation.desc.id;
-    }
-    return std::nullopt;
+        return known.size() == name.size() && strncasecmp(known.data(), name.data(), name.size()) == 0;
+    });
+    if (!found) return std::nullopt;
+    return found->desc.id;
+}
+
+const Operation* operationWithId(DISPID id) {
+    return findIn([&](const Operation& operation) { return operation.desc.id == id; });
 }
 
 }  // namespace lumo::automation

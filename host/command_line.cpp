@@ -69,6 +69,7 @@ std::string usage() {
            "  Property / Property = v    read / assign a property\n"
            "  :wait Property=value MS    poll until the property reads value\n"
            "  :sleep MS                  pause\n"
+           "  :events [on|off]           print each event of the object as a JSON line\n"
            "  :register [LIB]            call the library's DllRegisterServer (LIB: --library,\n"
            "  :unregister [LIB]          $LUMO_LIBRARY, ../lib beside lumo-host, the registered one)\n"
            "Exit status: 0 when every line ran, 2 for a line that does not parse or an object that\n"

@@ -127,4 +127,16 @@ std::string registrationRecord(std::string_view verb, std::string_view library, 
     return text + "}";
 }
 
+std::string eventsRecord(bool on, const Failure* failure) {
+    std::string text = "{" + member("events", quote(on ? "on" : "off")) + ", " + member("ok", failure ? "false" : "true");
+    if (failure) text += ", " + member("error", failureObject(*failure));
+    return text + "}";
+}
+
+std::string eventRecord(std::string_view name, std::span<const Variant> arguments) {
+    std::string list = "[";
+    for (size_t i = 0; i < arguments.size(); ++i) list += (i ? ", " : "") + value(arguments[i]);
+    return "{" + member("event", quote(name)) + ", " + member("args", list + "]") + "}";
+}
+
 }  // namespace lumo::host::json

@@ -5,9 +5,12 @@
 //   {"wait": "Property=value", "ok": BOOL, "after_ms": N}
 //   {"wait": "Property=value", "ok": false, "error": {...}}   (the read failed)
 //   {"register": PATH, "ok": BOOL[, "error": {...}]}   (and "unregister")
+//   {"events": "on", "ok": BOOL[, "error": {...}]}   (and "off")
+//   {"event": NAME, "args": [VALUE, ...]}   (one per event while they are on)
 // Texts are UTF-8; bytes that are not UTF-8 become U+FFFD so that every
 // line stays valid JSON.
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,5 +41,8 @@ std::string waitRecord(std::string_view condition, bool ok, long long afterMs);
 std::string waitError(std::string_view condition, const Failure& failure);
 // `verb` is "register" or "unregister"; an empty library path prints null.
 std::string registrationRecord(std::string_view verb, std::string_view library, const Failure* failure);
+
+std::string eventsRecord(bool on, const Failure* failure);
+std::string eventRecord(std::string_view name, std::span<const Variant> arguments);
 
 }  // namespace lumo::host::json

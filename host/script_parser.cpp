@@ -163,7 +163,14 @@ Statement hostVerb(Scanner& scan) {
     }
     if (verb == ":register") return Register{optionalLibrary(scan, ":register")};
     if (verb == ":unregister") return Unregister{optionalLibrary(scan, ":unregister")};
-    throw BadLine("unknown host verb " + verb + " (known: :wait, :sleep, :register, :unregister)");
+    if (verb == ":events") {
+        const std::optional<Token> mode = scan.token();
+        expectEnd(scan, ":events on|off");
+        if (!mode || (!mode->quoted && mode->text == "on")) return Events{true};
+        if (!mode->quoted && mode->text == "off") return Events{false};
+        throw BadLine(":events takes on or off, not " + mode->text);
+    }
+    throw BadLine("unknown host verb " + verb + " (known: :wait, :sleep, :register, :unregister, :events)");
 }
 
 Statement operation(Scanner& scan) {

@@ -5,6 +5,7 @@
 //   :wait Property=value MS  poll until the property reads value
 //   :sleep MS
 //   :register [LIBRARY]  /  :unregister [LIBRARY]
+//   :events [on|off]         print the object's events as they arrive
 // Arguments are integers, true/false, "quoted text" (with \" and \\) or
 // bare words taken as text. '#' at the start of a word begins a comment.
 
@@ -42,7 +43,10 @@ struct Register {
 struct Unregister {
     std::string library;
 };
-using Statement = std::variant<Call, Assignment, Wait, Sleep, Register, Unregister>;
+struct Events {
+    bool on = true;
+};
+using Statement = std::variant<Call, Assignment, Wait, Sleep, Register, Unregister, Events>;
 
 struct ParsedLine {
     std::optional<Statement> statement;  // nothing for a blank or comment line

@@ -25,7 +25,7 @@ constexpr auto kPollInterval = std::chrono::milliseconds(20);
 // this thread (it does for the desktop's media controls), the wait runs
 // Qt's event loop instead of sleeping, so that the desktop's calls are
 // served while a script waits.
-void pause(std::chrono::milliseconds duration) {
+void waitInLoop(std::chrono::milliseconds duration) {
     QCoreApplication* application = QCoreApplication::instance();
     if (!application || application->thread() != QThread::currentThread()) {
         std::this_thread::sleep_for(duration);
@@ -75,8 +75,6 @@ bool ScriptRunner::ensureObject(std::string* failure) {
         return false;
     }
     object_ = std::move(created.object);
-    uint32_t count = 0;
-    if (succeeded(object_->GetTypeInfoCount(&count)) && count > 0) object_->GetTypeInfo(0, typeInfo_.put());
     return true;
 }
 
@@ -89,7 +87,7 @@ ScriptRunner::Outcome ScriptRunner::invoke(const std::string& name, bool assignm
         outcome.failure = json::Failure{named, dispatchFailureText(named, name, assignment), {}};
         return outcome;
     }
-    outcome.desc = memberFor(typeInfo_.get(), id, assignment);
+    outcome.desc = memberOf(object_.get(), id, assignment);
     if (outcome.desc) outcome.name = outcome.desc->name;
     const uint16_t flags = !assignment  ? uint16_t(dispatch::Method | dispatch::PropertyGet)
                            : outcome.desc ? outcome.desc->invokeKind
@@ -182,6 +180,37 @@ void ScriptRunner::registration(bool add, const std::string& named) {
     print(json::registrationRecord(verb, library->string(), nullptr));
 }
 
+void ScriptRunner::pause(std::chrono::milliseconds duration) {
+    DISPID id = -1;
+    const std::string name = "DoEvents";
+    if (!events_ || failed(object_->GetIDsOfNames(&name, 1, &id))) return waitInLoop(duration);
+    Variant ms(static_cast<int32_t>(duration.count()));
+    object_->Invoke(id, dispatch::Method, std::span<Variant>(&ms, 1), nullptr, nullptr);
+}
+
+bool ScriptRunner::events(const Events& events, std::string* failure) {
+    if (!events.on) {
+        events_ = EventSubscription();
+        print(json::eventsRecord(false, nullptr));
+        return true;
+    }
+    if (!ensureObject(failure)) return false;
+    if (events_) {
+        print(json::eventsRecord(true, nullptr));
+        return true;
+    }
+    HRESULT result = hr::S_OK;
+    events_ = subscribeEvents(
+        object_.get(), [this](const Event& event) { print(json::eventRecord(event.name, event.arguments)); }, &result);
+    if (!events_) {
+        const json::Failure why{result, "the object has no events to offer", {}};
+        print(json::eventsRecord(true, &why));
+        return true;
+    }
+    print(json::eventsRecord(true, nullptr));
+    return true;
+}
+
 bool ScriptRunner::run(const Statement& statement, std::string* failure) {
     struct Visit {
         ScriptRunner& runner;
@@ -190,9 +219,10 @@ bool ScriptRunner::run(const Statement& statement, std::string* failure) {
         bool operator()(const Assignment& s) { return runner.assign(s, failure); }
         bool operator()(const Wait& s) { return runner.wait(s, failure); }
         bool operator()(const Sleep& s) {
-            pause(std::chrono::milliseconds(s.ms));
+            runner.pause(std::chrono::milliseconds(s.ms));
             return true;
         }
+        bool operator()(const Events& s) { return runner.events(s, failure); }
         bool operator()(const Register& s) {
             runner.registration(true, s.library);
             return true;

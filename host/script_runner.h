@@ -6,6 +6,7 @@
 // object is created at the first statement that needs it, so that
 // :register can come first.
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -14,6 +15,7 @@
 
 #include "host/script_parser.h"
 #include "lumo/create_object.h"
+#include "lumo/event_sink.h"
 
 namespace lumo::host {
 
@@ -44,10 +46,14 @@ private:
     bool assign(const Assignment& assignment, std::string* failure);
     bool wait(const Wait& wait, std::string* failure);
     void registration(bool add, const std::string& named);
+    bool events(const Events& events, std::string* failure);
+    // Waits; while events are on, in the object's DoEvents, so that they
+    // arrive whatever loop the library runs.
+    void pause(std::chrono::milliseconds duration);
 
     RunnerSetup setup_;
     ComPtr<IDispatch> object_;
-    ComPtr<ITypeInfo> typeInfo_;
+    EventSubscription events_;
 };
 
 }  // namespace lumo::host

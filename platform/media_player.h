@@ -141,6 +141,16 @@ public:
 
 using ModeChangeHandler = std::function<void(const std::string& mode, bool on)>;
 
+// What the player tells a host that listens instead of polling.
+struct PlayerEvent {
+    enum class Kind { PlayStateChange, CurrentItemChange, EndOfPlaylist, Error };
+    Kind kind = Kind::PlayStateChange;
+    int32_t number = 0;  // the new state, the item's index (-1: none) or the error's code
+    std::string text;    // the item's name or the error's description
+    friend bool operator==(const PlayerEvent&, const PlayerEvent&) = default;
+};
+using PlayerEventHandler = std::function<void(const PlayerEvent&)>;
+
 class MediaPlayer {
 public:
     virtual ~MediaPlayer() = default;
@@ -173,6 +183,11 @@ public:
     virtual bool seek(double seconds) = 0;
     // The current item's place in the current playlist, -1 without one.
     virtual int32_t currentIndex() = 0;
+    // Every change of the play state and of the current item, the end of
+    // the playlist and every error queued, in the order they happened. The
+    // handler runs on the host's thread when it runs its event loop, never
+    // inside a member the host called and never on a streaming thread.
+    virtual void setEventHandler(PlayerEventHandler handler) = 0;
 };
 
 }  // namespace lumo::platform

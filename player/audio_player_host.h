@@ -85,6 +85,10 @@ frmAudioPlayer& audioPlayerWindow();
 bool audioPlayerLoaded();
 void unloadAudioPlayer();
 
+// Where the player's events go, for this player host and every later one;
+// empty: nowhere, and the player keeps none.
+void setPlayerEventListener(platform::PlayerEventHandler listener);
+
 // What a new player host plays through: the GStreamer player with the user's
 // media library and CD drives by default (also after an empty factory);
 // tests give a simulated one. A window already made keeps its player.

@@ -52,6 +52,7 @@ struct Holder {
     MediaPlayerFactory factory = makeDefaultPlayer;
     std::unique_ptr<frmAudioPlayer> window;
     bool loaded = false;
+    platform::PlayerEventHandler eventListener;
 };
 
 Holder& holder() {
@@ -63,7 +64,10 @@ Holder& holder() {
 
 frmAudioPlayer& audioPlayerWindow() {
     Holder& h = holder();
-    if (!h.window) h.window = std::make_unique<frmAudioPlayer>(h.factory());
+    if (!h.window) {
+        h.window = std::make_unique<frmAudioPlayer>(h.factory());
+        if (h.eventListener) h.window->WMPlayer().setEventHandler(h.eventListener);
+    }
     return *h.window;
 }
 
@@ -89,6 +93,12 @@ void unloadAudioPlayer() {
     h.window->Form_QueryUnload(unloadedByCode);  // never refuses
     h.window.reset();
     h.loaded = false;
+}
+
+void setPlayerEventListener(platform::PlayerEventHandler listener) {
+    Holder& h = holder();
+    h.eventListener = std::move(listener);
+    if (h.window) h.window->WMPlayer().setEventHandler(h.eventListener);
 }
 
 void setMediaPlayerFactory(MediaPlayerFactory factory) {

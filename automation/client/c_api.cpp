@@ -8,6 +8,7 @@
 
 #include "automation/client/call_by_name.h"
 #include "lumo/create_object.h"
+#include "lumo/event_sink.h"
 #include "lumo/variant.h"
 
 struct lumo_variant {
@@ -47,9 +48,7 @@ lumo_result invokeByName(lumo_object* object, const char* name, bool assignment,
     DISPID id = -1;
     if (const HRESULT found = target->GetIDsOfNames(&member, 1, &id); lumo::failed(found))
         return fail(found, lumo::dispatchFailureText(found, member, assignment));
-    lumo::ComPtr<lumo::ITypeInfo> info;
-    target->GetTypeInfo(0, info.put());
-    const lumo::FuncDesc* desc = lumo::memberFor(info.get(), id, assignment);
+    const lumo::FuncDesc* desc = lumo::memberOf(target, id, assignment);
     const uint16_t flags = !assignment ? uint16_t(dispatch::Method | dispatch::PropertyGet)
                            : desc      ? desc->invokeKind
                                        : dispatch::PropertyPut;
@@ -67,6 +66,24 @@ lumo_result invokeByName(lumo_object* object, const char* name, bool assignment,
         for (size_t i = 0; i < count && i < desc->params.size(); ++i)
             if (desc->params[i].byRef) arguments[i]->value = std::move(values[i]);
     if (result) result->value = std::move(returned);
+    return called;
+}
+
+// The object's connection point for its events.
+HRESULT eventPointOf(lumo_object* object, lumo::ComPtr<lumo::IConnectionPoint>& point) {
+    lumo::ComPtr<lumo::IConnectionPointContainer> container;
+    HRESULT result =
+        dispatchOf(object)->QueryInterface(lumo::IID_IConnectionPointContainer, reinterpret_cast<void**>(container.put()));
+    if (lumo::succeeded(result)) result = container->FindConnectionPoint(lumo::DIID___cLUMOAudioEvents, point.put());
+    return result;
+}
+
+lumo_result numberOf(lumo_object* object, const char* name, double* value) {
+    if (!value) return fail(LUMO_E_INVALIDARG, "no place for the value");
+    lumo_variant result;
+    const lumo_result called = invokeByName(object, name, false, nullptr, 0, &result);
+    if (lumo::failed(called)) return called;
+    *value = result.value.toDouble().value_or(0.0);
     return called;
 }
 
@@ -101,6 +118,57 @@ lumo_result lumo_set(lumo_object* object, const char* name, const lumo_variant* 
     lumo_variant copy{value->value, {}};
     lumo_variant* arguments[] = {&copy};
     return invokeByName(object, name, true, arguments, 1, nullptr);
+}
+
+lumo_result lumo_get_position(lumo_object* object, double* seconds) { return numberOf(object, "Position", seconds); }
+
+lumo_result lumo_get_duration(lumo_object* object, double* seconds) { return numberOf(object, "Duration", seconds); }
+
+lumo_result lumo_seek(lumo_object* object, double seconds) {
+    lumo_variant to{Variant(seconds), {}};
+    return lumo_set(object, "Position", &to);
+}
+
+lumo_result lumo_get_current_item(lumo_object* object, const char* field, lumo_variant* value) {
+    if (!field) return fail(LUMO_E_INVALIDARG, "no field named");
+    lumo_variant name{Variant(field), {}};
+    lumo_variant* arguments[] = {&name};
+    return invokeByName(object, "GetCurrentItemInfo", false, arguments, 1, value);
+}
+
+lumo_result lumo_run_events(lumo_object* object, int32_t milliseconds) {
+    lumo_variant span{Variant(milliseconds), {}};
+    lumo_variant* arguments[] = {&span};
+    return invokeByName(object, "DoEvents", false, arguments, 1, nullptr);
+}
+
+lumo_result lumo_advise(lumo_object* object, lumo_event_callback callback, void* user_data, uint32_t* cookie) {
+    if (!object || !callback || !cookie) return fail(LUMO_E_INVALIDARG, "no object, callback or place for the cookie");
+    *cookie = 0;
+    lumo::ComPtr<lumo::IConnectionPoint> point;
+    if (const HRESULT found = eventPointOf(object, point); lumo::failed(found))
+        return fail(found, "the object has no events to offer");
+    auto sink = lumo::ComPtr<lumo::EventSink>::attach(new lumo::EventSink([=](const lumo::Event& event) {
+        std::vector<lumo_variant> values;
+        for (const Variant& argument : event.arguments) values.push_back(lumo_variant{argument, {}});
+        std::vector<const lumo_variant*> pointers;
+        for (const lumo_variant& value : values) pointers.push_back(&value);
+        if (callback(user_data, event.name, pointers.data(), pointers.size()) != 0)
+            throw std::runtime_error(std::string("the callback refused ") + event.name);
+    }));
+    if (const HRESULT advised = point->Advise(sink.get(), cookie); lumo::failed(advised))
+        return fail(advised, "the object refused the callback");
+    return LUMO_OK;
+}
+
+lumo_result lumo_unadvise(lumo_object* object, uint32_t cookie) {
+    if (!object) return fail(LUMO_E_INVALIDARG, "no object");
+    lumo::ComPtr<lumo::IConnectionPoint> point;
+    if (const HRESULT found = eventPointOf(object, point); lumo::failed(found))
+        return fail(found, "the object has no events to offer");
+    if (const HRESULT removed = point->Unadvise(cookie); lumo::failed(removed))
+        return fail(removed, "no callback has the cookie " + std::to_string(cookie));
+    return LUMO_OK;
 }
 
 int32_t lumo_last_error_argument(void) { return lastErrorArgument; }

@@ -18,6 +18,17 @@ const FuncDesc* memberFor(ITypeInfo* info, DISPID id, bool assignment) {
     return found;
 }
 
+const FuncDesc* memberOf(IDispatch* object, DISPID id, bool assignment) {
+    uint32_t count = 0;
+    if (!object || failed(object->GetTypeInfoCount(&count))) return nullptr;
+    for (uint32_t index = 0; index < count; ++index) {
+        ComPtr<ITypeInfo> info;
+        if (failed(object->GetTypeInfo(index, info.put()))) continue;
+        if (const FuncDesc* desc = memberFor(info.get(), id, assignment)) return desc;
+    }
+    return nullptr;
+}
+
 std::string dispatchFailureText(HRESULT code, const std::string& name, bool assignment) {
     switch (code) {
         case hr::DISP_E_UNKNOWNNAME: return "unknown name '" + name + "'";

@@ -15,6 +15,10 @@ namespace lumo {
 // as Invoke does. Null when the type information has none.
 const FuncDesc* memberFor(ITypeInfo* info, DISPID id, bool assignment);
 
+// The same over every type information the object has (an interface and
+// its extensions); valid while the object lives.
+const FuncDesc* memberOf(IDispatch* object, DISPID id, bool assignment);
+
 std::string dispatchFailureText(HRESULT code, const std::string& name, bool assignment);
 
 }  // namespace lumo

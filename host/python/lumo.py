@@ -8,6 +8,10 @@
     audio.InitializeVolBal(volume, balance)   # by-reference arguments
     print(volume.value, balance.value)
     audio.DoPlay()
+    audio.Position = 30                       # seeks (the extension _cLUMOAudioEx)
+    cookie = audio.advise(lambda event, *args: print(event, args))
+    audio.DoEvents(5000)                      # events arrive while it runs
+    audio.unadvise(cookie)
 
 Operations and properties are found by name, in any case. An argument the
 operation takes by reference is passed as a Ref and holds the operation's
@@ -28,6 +32,10 @@ PROGID = "LUMOAudioPlayer.cLUMOAudio"
 _EMPTY, _INT32, _DOUBLE, _STRING, _OBJECT, _BOOL = 0, 3, 5, 8, 9, 11
 
 _lib = None
+
+# int callback(void* user_data, const char* event, const lumo_variant* const* arguments, size_t count)
+_EventCallback = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_char_p, ctypes.POINTER(ctypes.c_void_p),
+                                  ctypes.c_size_t)
 
 
 def _library():
@@ -58,6 +66,8 @@ def _library():
         ("lumo_variant_get_bool", i32, [vp, ctypes.POINTER(ctypes.c_int)]),
         ("lumo_variant_get_string", p, [vp]),
         ("lumo_variant_get_object", vp, [vp]),
+        ("lumo_advise", i32, [vp, _EventCallback, vp, ctypes.POINTER(ctypes.c_uint32)]),
+        ("lumo_unadvise", i32, [vp, ctypes.c_uint32]),
     ]:
         function = getattr(lib, name)
         function.restype = result
@@ -120,27 +130,7 @@ class _Variant:
             raise TypeError(f"a {type(value).__name__} cannot be passed to the component")
 
     def get(self):
-        lib, h = _library(), self.handle
-        kind = lib.lumo_variant_type(h)
-        if kind == _EMPTY:
-            return None
-        if kind == _BOOL:
-            flag = ctypes.c_int()
-            _check(lib.lumo_variant_get_bool(h, ctypes.byref(flag)))
-            return bool(flag.value)
-        if kind == _INT32:
-            number = ctypes.c_int32()
-            _check(lib.lumo_variant_get_int32(h, ctypes.byref(number)))
-            return number.value
-        if kind == _DOUBLE:
-            real = ctypes.c_double()
-            _check(lib.lumo_variant_get_double(h, ctypes.byref(real)))
-            return real.value
-        if kind == _OBJECT:
-            handle = lib.lumo_variant_get_object(h)
-            return Object(handle) if handle else None
-        text = lib.lumo_variant_get_string(h)
-        return text.decode("utf-8", "replace") if text is not None else None
+        return _value_of(self.handle)
 
     def close(self):
         if self.handle:
@@ -151,11 +141,58 @@ class _Variant:
         self.close()
 
 
+def _value_of(h):
+    lib = _library()
+    kind = lib.lumo_variant_type(h)
+    if kind == _EMPTY:
+        return None
+    if kind == _BOOL:
+        flag = ctypes.c_int()
+        _check(lib.lumo_variant_get_bool(h, ctypes.byref(flag)))
+        return bool(flag.value)
+    if kind == _INT32:
+        number = ctypes.c_int32()
+        _check(lib.lumo_variant_get_int32(h, ctypes.byref(number)))
+        return number.value
+    if kind == _DOUBLE:
+        real = ctypes.c_double()
+        _check(lib.lumo_variant_get_double(h, ctypes.byref(real)))
+        return real.value
+    if kind == _OBJECT:
+        handle = lib.lumo_variant_get_object(h)
+        return Object(handle) if handle else None
+    text = lib.lumo_variant_get_string(h)
+    return text.decode("utf-8", "replace") if text is not None else None
+
+
 class Object:
     """A component object; its operations and properties are attributes."""
 
     def __init__(self, handle):
         object.__setattr__(self, "_handle", handle)
+        object.__setattr__(self, "_callbacks", {})
+
+    def advise(self, callback):
+        """Calls callback(event, *arguments) for each event of the object,
+        on this thread while it runs its event loop (DoEvents(ms) runs it);
+        returns the cookie for unadvise. A callback that raises is dropped."""
+
+        def relay(_user, event, arguments, count):
+            try:
+                callback(event.decode("utf-8"), *[_value_of(arguments[i]) for i in range(count)])
+                return 0
+            except Exception:  # the component drops the callback and logs why
+                return 1
+
+        function = _EventCallback(relay)
+        cookie = ctypes.c_uint32()
+        _check(_library().lumo_advise(self._handle, function, None, ctypes.byref(cookie)))
+        self._callbacks[cookie.value] = function  # kept alive while advised
+        return cookie.value
+
+    def unadvise(self, cookie):
+        _check(_library().lumo_unadvise(self._handle, cookie))
+        self._callbacks.pop(cookie, None)
 
     def call(self, name, *arguments):
         """Calls an operation or reads a property by name; Ref arguments

@@ -40,6 +40,8 @@ inline constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006);
 inline constexpr HRESULT DISP_E_EXCEPTION = static_cast<HRESULT>(0x80020009);
 inline constexpr HRESULT DISP_E_OVERFLOW = static_cast<HRESULT>(0x8002000A);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000E);
+inline constexpr HRESULT CONNECT_E_NOCONNECTION = static_cast<HRESULT>(0x80040200);
+inline constexpr HRESULT CONNECT_E_CANNOTCONNECT = static_cast<HRESULT>(0x80040202);
 }  // namespace hr
 
 struct Guid {
@@ -60,6 +62,9 @@ inline constexpr Guid IID_IUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0
 inline constexpr Guid IID_IDispatch{0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr Guid IID_IClassFactory{0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr Guid IID_ITypeInfo{0x00020401, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr Guid IID_IConnectionPointContainer{
+    0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+inline constexpr Guid IID_IConnectionPoint{0xB196B286, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
 
 class IUnknown {
 public:
@@ -137,6 +142,33 @@ public:
 
 protected:
     ~IClassFactory() = default;
+};
+
+// Outgoing calls: an object tells its news to sinks a host hands it. A sink
+// is an IDispatch whose Invoke the object calls with the outgoing
+// interface's dispatch ids.
+class IConnectionPointContainer;
+
+class IConnectionPoint : public IUnknown {
+public:
+    virtual HRESULT GetConnectionInterface(Guid* iid) = 0;
+    virtual HRESULT GetConnectionPointContainer(IConnectionPointContainer** container) = 0;
+    // CONNECT_E_CANNOTCONNECT when the sink is no IDispatch.
+    virtual HRESULT Advise(IUnknown* sink, uint32_t* cookie) = 0;
+    // CONNECT_E_NOCONNECTION for a cookie this point did not hand out.
+    virtual HRESULT Unadvise(uint32_t cookie) = 0;
+
+protected:
+    ~IConnectionPoint() = default;
+};
+
+class IConnectionPointContainer : public IUnknown {
+public:
+    // CONNECT_E_NOCONNECTION for an outgoing interface the object has not.
+    virtual HRESULT FindConnectionPoint(const Guid& iid, IConnectionPoint** point) = 0;
+
+protected:
+    ~IConnectionPointContainer() = default;
 };
 
 // Holds one reference to an object and releases it at the end.

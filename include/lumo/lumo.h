@@ -58,6 +58,7 @@ enum lumo_type {
 #define LUMO_E_TYPEMISMATCH ((lumo_result)0x80020005)
 #define LUMO_E_BADPARAMCOUNT ((lumo_result)0x8002000E)
 #define LUMO_E_EXCEPTION ((lumo_result)0x80020009)
+#define LUMO_E_NOCONNECTION ((lumo_result)0x80040200)
 
 /* Objects. prog_id NULL means LUMO_PROGID. The ProgID is looked up in the
  * user's registration ($XDG_DATA_HOME/lumo/classes), then the system's
@@ -74,6 +75,31 @@ LUMO_API lumo_result lumo_call(lumo_object* object, const char* name, lumo_varia
                                size_t count, lumo_variant* result);
 /* Assigns a property. */
 LUMO_API lumo_result lumo_set(lumo_object* object, const char* name, const lumo_variant* value);
+/* The current item (the extension _cLUMOAudioEx): position and length in
+ * seconds (0 when nothing is open or the length is not known), seeking
+ * (below 0 is 0, beyond the length is the end, an item that cannot seek
+ * stays), and any field the media library knows: "Title", "Author",
+ * "WM/AlbumTitle", "SourceURL", "Duration", "WM/Genre", ...; "" when none. */
+LUMO_API lumo_result lumo_get_position(lumo_object* object, double* seconds);
+LUMO_API lumo_result lumo_get_duration(lumo_object* object, double* seconds);
+LUMO_API lumo_result lumo_seek(lumo_object* object, double seconds);
+LUMO_API lumo_result lumo_get_current_item(lumo_object* object, const char* field, lumo_variant* value);
+
+/* Events instead of polling. The callback gets the event's name
+ * ("PlayStateChange" (state), "CurrentItemChange" (index, title),
+ * "EndOfPlaylist" (), "Error" (code, description)) and its arguments, which
+ * it may read but not keep, on the object's thread while that thread runs
+ * its event loop: its own, or lumo_run_events for the given time. Events
+ * come in the order things happened. A callback that returns non-zero, or
+ * takes longer than two seconds, is dropped after that call. Unadvising a
+ * cookie the object did not hand out gives LUMO_E_NOCONNECTION. */
+typedef int (*lumo_event_callback)(void* user_data, const char* event, const lumo_variant* const* arguments,
+                                   size_t count);
+LUMO_API lumo_result lumo_advise(lumo_object* object, lumo_event_callback callback, void* user_data,
+                                 uint32_t* cookie);
+LUMO_API lumo_result lumo_unadvise(lumo_object* object, uint32_t cookie);
+LUMO_API lumo_result lumo_run_events(lumo_object* object, int32_t milliseconds);
+
 /* For a failed call: the position (0 = first) of the argument that did not
  * convert, or -1. */
 LUMO_API int32_t lumo_last_error_argument(void);

@@ -57,6 +57,54 @@ protected:
     ~_cLUMOAudio() = default;
 };
 
+inline constexpr Guid IID__cLUMOAudioEx{0x5C1D7E22, 0x4A6B, 0x4F1E, {0x9C, 0x3B, 0x21, 0x6E, 0x8D, 0x51, 0xA7, 0x04}};
+inline constexpr Guid DIID___cLUMOAudioEvents{
+    0x5C1D7E23, 0x4A6B, 0x4F1E, {0x9C, 0x3B, 0x21, 0x6E, 0x8D, 0x51, 0xA7, 0x04}};
+
+// The extension of _cLUMOAudio, on the same object: its operations follow
+// _cLUMOAudio's 30 slots, and hosts that know only _cLUMOAudio see no
+// difference. Seconds are Doubles. Reading never changes the player.
+class _cLUMOAudioEx : public _cLUMOAudio {
+public:
+    // The current item's position; assigning seeks: below 0 is 0, beyond
+    // the item's length is its end, an item that cannot seek stays where it
+    // is. 0 while nothing is open.
+    virtual HRESULT get_Position(double* result) = 0;
+    virtual HRESULT put_Position(double value) = 0;
+    // The current item's length; 0 while it is not known.
+    virtual HRESULT get_Duration(double* result) = 0;
+    virtual HRESULT get_CanSeek(int16_t* result) = 0;
+    // The current item's place in the current playlist from 0; -1 without one.
+    virtual HRESULT get_CurrentIndex(int32_t* result) = 0;
+    virtual HRESULT get_CurrentTitle(std::string* result) = 0;
+    virtual HRESULT get_CurrentArtist(std::string* result) = 0;
+    virtual HRESULT get_CurrentAlbum(std::string* result) = 0;
+    virtual HRESULT get_CurrentSourceURL(std::string* result) = 0;
+    // Any attribute the media library knows of the current item ("Genre",
+    // "WM/TrackNumber", ...); "" when it knows none.
+    virtual HRESULT GetCurrentItemInfo(std::string* sAttribute, std::string* result) = 0;
+    // Runs this thread's event loop for the given time (at most a minute):
+    // the player's events reach the sinks and the desktop's media keys are
+    // served. For hosts that run no loop of their own.
+    virtual HRESULT DoEvents(int32_t nMilliseconds) = 0;
+
+protected:
+    ~_cLUMOAudioEx() = default;
+};
+
+// The outgoing interface __cLUMOAudioEvents, found through the object's
+// IConnectionPointContainer: a sink's Invoke gets these dispatch ids, with
+// the arguments in this order, on the host's thread while it runs its event
+// loop, in the order things happened. A sink that fails, raises or takes
+// longer than two seconds is dropped after that call, with a line in the
+// error log.
+namespace events {
+inline constexpr DISPID PlayStateChange = 1;    // (NewState As Long)
+inline constexpr DISPID CurrentItemChange = 2;  // (nIndex As Long, sTitle As String)
+inline constexpr DISPID EndOfPlaylist = 3;      // ()
+inline constexpr DISPID Error = 4;              // (nErrorCode As Long, sDescription As String)
+}  // namespace events
+
 }  // namespace lumo
 
 // The library's entry points, found with dlsym.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "lumo/create_object.h"
+#include "lumo/event_sink.h"
 #include "lumo/lumo_audio.h"
 
 namespace lumo {
@@ -42,6 +43,12 @@ struct Activation {
     std::string wmpError;          // the player's first error, if one was read
     std::string promptedDrive;     // the drive chosen in the disc prompt, or ""
     int32_t cdroms = 0;            // CD drives the player knows (CD playlists)
+};
+
+// The current item as the extension tells it ("" and 0 for what is unknown).
+struct CurrentItem {
+    std::string title, artist, album, sourceUrl;
+    double duration = 0;
 };
 
 class LUMOAudio {
@@ -106,7 +113,46 @@ public:
     std::string Version() { return get<std::string>(&_cLUMOAudio::get_Version); }
     std::string WMPVersion() { return get<std::string>(&_cLUMOAudio::get_WMPVersion); }
 
+    // The extension _cLUMOAudioEx; ComError when the object has none.
+    double Position() { return extended(&_cLUMOAudioEx::get_Position); }
+    void setPosition(double seconds) { check(extension().put_Position(seconds)); }
+    double Duration() { return extended(&_cLUMOAudioEx::get_Duration); }
+    bool CanSeek() { return extended(&_cLUMOAudioEx::get_CanSeek) != 0; }
+    int32_t CurrentIndex() { return extended(&_cLUMOAudioEx::get_CurrentIndex); }
+    CurrentItem currentItem() {
+        return {extended(&_cLUMOAudioEx::get_CurrentTitle), extended(&_cLUMOAudioEx::get_CurrentArtist),
+                extended(&_cLUMOAudioEx::get_CurrentAlbum), extended(&_cLUMOAudioEx::get_CurrentSourceURL),
+                Duration()};
+    }
+    std::string GetCurrentItemInfo(std::string attribute) {
+        std::string value;
+        check(extension().GetCurrentItemInfo(&attribute, &value));
+        return value;
+    }
+    void DoEvents(int32_t milliseconds) { check(extension().DoEvents(milliseconds)); }
+    // The handler gets every event while the subscription lives.
+    EventSubscription subscribe(EventHandler handler) {
+        HRESULT result = hr::S_OK;
+        EventSubscription subscription = subscribeEvents(object_.get(), std::move(handler), &result);
+        if (!subscription) throw ComError(result, "the object has no events to offer");
+        return subscription;
+    }
+
 private:
+    _cLUMOAudioEx& extension() {
+        if (!extension_) {
+            const HRESULT result =
+                object_->QueryInterface(IID__cLUMOAudioEx, reinterpret_cast<void**>(extension_.put()));
+            if (failed(result)) throw ComError(result, "the object has no _cLUMOAudioEx interface");
+        }
+        return *extension_.get();
+    }
+    template <typename T>
+    T extended(HRESULT (_cLUMOAudioEx::*slot)(T*)) {
+        T value{};
+        check((extension().*slot)(&value));
+        return value;
+    }
     static void check(HRESULT result) {
         if (failed(result)) throw ComError(result, "cLUMOAudio call failed");
     }
@@ -122,6 +168,7 @@ private:
     }
 
     ComPtr<_cLUMOAudio> object_;
+    ComPtr<_cLUMOAudioEx> extension_;
 };
 
 }  // namespace lumo

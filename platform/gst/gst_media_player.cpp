@@ -159,6 +159,12 @@ CdromCollection& GstMediaPlayer::cdromCollection() {
     return *cdroms_;
 }
 
+void GstMediaPlayer::setEventHandler(PlayerEventHandler handler) {
+    catchUp();
+    eventHandler_ = std::move(handler);
+    if (!eventHandler_) outbox_.clear();
+}
+
 void GstMediaPlayer::setModeChangeHandler(ModeChangeHandler handler) {
     catchUp();
     modeChanged_ = std::move(handler);

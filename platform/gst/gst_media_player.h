@@ -50,6 +50,7 @@
 // is Undefined.
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -111,6 +112,7 @@ public:
     bool canSeek() override;
     bool seek(double seconds) override;
     int32_t currentIndex() override;
+    void setEventHandler(PlayerEventHandler handler) override;
 
     // Handles the events that arrived. Every member a host calls does this
     // first; hosts and tests without an event loop may call it themselves.
@@ -190,6 +192,10 @@ private:
     void fail();
     void report(ErrorItem item);
     void makeCurrent(int item);
+    // Keeps an event for the handler and wakes the host's loop to hand it
+    // over; without a handler nothing is kept.
+    void tell(PlayerEvent event);
+    void deliverEvents();
     void learn();
     void deliverProblems();
     // What every member a host calls does first: events, then problems.
@@ -233,6 +239,12 @@ private:
     bool retried_ = false;         // a start that failed without a reason was tried once more
     bool buffering_ = false;
     bool processing_ = false;
+
+    PlayerEventHandler eventHandler_;
+    std::deque<PlayerEvent> outbox_;
+    bool delivering_ = false;
+    const Playlist* toldPlaylist_ = nullptr;  // with toldIndex_: the item the last change named
+    int toldIndex_ = -1;
 
     bool autoStart_ = true, mute_ = false, shuffle_ = false, loop_ = false, autoRewind_ = true;
     bool errorDialogs_ = false;

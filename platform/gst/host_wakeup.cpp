@@ -57,4 +57,24 @@ void HostWakeup::run() {
     work_();
 }
 
+void runEventLoopFor(std::chrono::milliseconds span) {
+    GMainContext* context = g_main_context_default();
+    if (!g_main_context_acquire(context)) {
+        std::this_thread::sleep_for(span);
+        return;
+    }
+    const gint64 end = g_get_monotonic_time() + static_cast<gint64>(span.count()) * 1000;
+    g_main_context_iteration(context, FALSE);
+    for (gint64 now = g_get_monotonic_time(); now < end; now = g_get_monotonic_time()) {
+        // A timeout of its own bounds each blocking pass.
+        GSource* timeout = g_timeout_source_new(static_cast<guint>((end - now + 999) / 1000));
+        g_source_set_callback(timeout, [](gpointer) { return gboolean(G_SOURCE_REMOVE); }, nullptr, nullptr);
+        g_source_attach(timeout, context);
+        g_main_context_iteration(context, TRUE);
+        g_source_destroy(timeout);
+        g_source_unref(timeout);
+    }
+    g_main_context_release(context);
+}
+
 }  // namespace lumo::platform::gst

@@ -42,4 +42,10 @@ private:
     GSource* source_ = nullptr;
 };
 
+// Runs the default main context on this thread for `span` (one pass when
+// zero): the player's work and events, and whatever else the host keeps
+// there. Returns at once, after a pause of `span`, when another thread runs
+// that context.
+void runEventLoopFor(std::chrono::milliseconds span);
+
 }  // namespace lumo::platform::gst

@@ -11,6 +11,7 @@
 #include "platform/gst/engine_events.h"
 #include "platform/gst/error_classes.h"
 #include "platform/gst/gst_media_player.h"
+#include "platform/gst/host_wakeup.h"
 #include "platform/gst/item_source.h"
 #include "platform/gst/pipeline.h"
 #include "platform/gst/pipeline_thread.h"
@@ -264,7 +265,10 @@ void GstMediaPlayer::transition(PlayState to) {
         std::abort();
 #endif
     }
+    if (to == state_) return;
     state_ = to;
+    tell({PlayerEvent::Kind::PlayStateChange, static_cast<int32_t>(to), {}});
+    if (to == PlayState::MediaEnded) tell({PlayerEvent::Kind::EndOfPlaylist, 0, {}});
 }
 
 void GstMediaPlayer::makeCurrent(int item) {
@@ -275,6 +279,11 @@ void GstMediaPlayer::makeCurrent(int item) {
     currentItem_ = mediaAt(item);
     currentUri_ = currentItem_ ? sourceOf(currentItem_.get()).uri : std::string();
     errorReported_ = false;
+    if (item != toldIndex_ || playlist_.get() != toldPlaylist_) {
+        toldIndex_ = item;
+        toldPlaylist_ = playlist_.get();
+        tell({PlayerEvent::Kind::CurrentItemChange, item, currentItem_ ? currentItem_->name() : std::string()});
+    }
 }
 
 void GstMediaPlayer::open(int item, Target target, std::optional<double> startAt, bool retry) {
@@ -315,6 +324,7 @@ void GstMediaPlayer::fail() {
 
 void GstMediaPlayer::report(ErrorItem item) {
     errorReported_ = true;
+    tell({PlayerEvent::Kind::Error, item.errorCode, item.errorDescription});
     errors_.push_back(std::move(item));
 }
 
@@ -346,6 +356,31 @@ void GstMediaPlayer::deliverProblems() {
 bool GstMediaPlayer::itemOpen() const {
     return currentIndex_ >= 0 && (state_ == PlayState::Ready || state_ == PlayState::Paused ||
                                   state_ == PlayState::Playing || state_ == PlayState::Buffering);
+}
+
+void GstMediaPlayer::tell(PlayerEvent event) {
+    if (!eventHandler_) return;
+    outbox_.push_back(std::move(event));
+    if (wakeup_) wakeup_->wake();
+}
+
+void GstMediaPlayer::deliverEvents() {
+    // A handler that runs the loop again (a modal window, a wait) gets the
+    // events that follow after it returns, still in order.
+    if (delivering_) return;
+    delivering_ = true;
+    while (!outbox_.empty() && eventHandler_) {
+        const PlayerEvent event = std::move(outbox_.front());
+        outbox_.pop_front();
+        // A copy: the handler may replace itself while it runs.
+        const PlayerEventHandler handler = eventHandler_;
+        try {
+            handler(event);
+        } catch (...) {
+            GST_WARNING("a player event handler raised; the player goes on");
+        }
+    }
+    delivering_ = false;
 }
 
 }  // namespace lumo::platform::gst

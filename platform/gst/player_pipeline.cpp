@@ -36,7 +36,12 @@ GstMediaPlayer::GstMediaPlayer(std::shared_ptr<PlaylistCollection> playlists,
       limits_(limits) {
     if (!ensureGstreamer(&unavailable_)) return;
     sinkDescription_ = resolveSinkDescription(sinkDescription);
-    wakeup_ = std::make_unique<HostWakeup>([this] { processEvents(); }, [this] { return nextDeadline(); });
+    wakeup_ = std::make_unique<HostWakeup>(
+        [this] {
+            processEvents();
+            deliverEvents();
+        },
+        [this] { return nextDeadline(); });
     makePipeline();
 }
 

@@ -67,6 +67,9 @@ public:
     bool canSeek() override { return currentMedia_ != nullptr; }
     bool seek(double seconds) override;
     int32_t currentIndex() override { return currentMedia_ ? position_ : -1; }
+    // Kept and never called: tests of what a listening host receives run
+    // on the real player.
+    void setEventHandler(PlayerEventHandler handler) override { eventHandler_ = std::move(handler); }
 
     // What the program asked of the player, one line per call ("play",
     // "volume=40", "currentPlaylist=Jazz"), for tests to read.
@@ -91,6 +94,7 @@ private:
     std::vector<ErrorItem> errors_;
     std::vector<std::string> calls_;
     ModeChangeHandler modeChanged_;
+    PlayerEventHandler eventHandler_;
     bool autoStart_ = true, mute_ = false, errorDialogs_ = true;
     bool shuffle_ = false, loop_ = false, autoRewind_ = false;
     int32_t volume_ = 50, balance_ = 0;

@@ -88,15 +88,43 @@ TEST_F(Dispatch, NamesResolveWithoutRegardToCase) {
               hr::DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(error.description, "Version cannot be assigned");
 
+    // The first type information is _cLUMOAudio's as it always was; the
+    // extension's is the second, its ids clear of the first's.
     uint32_t count = 0;
     ITypeInfo* info = nullptr;
     ASSERT_EQ(audio->GetTypeInfoCount(&count), hr::S_OK);
-    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(count, 2u);
     ASSERT_EQ(audio->GetTypeInfo(0, &info), hr::S_OK);
+    EXPECT_EQ(info->GetInterfaceName(), "_cLUMOAudio");
     EXPECT_EQ(info->GetFuncCount(), 30u);
     EXPECT_EQ(info->GetFuncDesc(29)->name, "WMPVersion");
     EXPECT_EQ(info->GetFuncDesc(30), nullptr);
-    info->Release();
+    ASSERT_EQ(audio->GetTypeInfo(1, &info), hr::S_OK);
+    EXPECT_EQ(info->GetInterfaceName(), "_cLUMOAudioEx");
+    EXPECT_EQ(info->GetFuncDesc(0)->name, "Position");
+    EXPECT_EQ(info->GetFuncDesc(0)->id, *dispatchIdOf("position"));
+    for (const Operation& first : operations()) EXPECT_NE(first.desc.id, *dispatchIdOf("Position"));
+    EXPECT_EQ(audio->GetTypeInfo(2, &info), hr::E_INVALIDARG);
+}
+
+TEST_F(Dispatch, TheExtensionAndTheEventsAreOnTheSameObject) {
+    create();
+    _cLUMOAudioEx* extension = nullptr;
+    ASSERT_EQ(audio->QueryInterface(IID__cLUMOAudioEx, reinterpret_cast<void**>(&extension)), hr::S_OK);
+    EXPECT_EQ(static_cast<_cLUMOAudio*>(extension), audio) << "one object, one identity";
+    IConnectionPointContainer* container = nullptr;
+    ASSERT_EQ(audio->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)), hr::S_OK);
+    IConnectionPoint* point = nullptr;
+    EXPECT_EQ(container->FindConnectionPoint(IID__cLUMOAudio, &point), hr::CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(point, nullptr);
+    ASSERT_EQ(container->FindConnectionPoint(DIID___cLUMOAudioEvents, &point), hr::S_OK);
+    EXPECT_EQ(point->Unadvise(12345), hr::CONNECT_E_NOCONNECTION);
+    uint32_t cookie = 7;
+    EXPECT_EQ(point->Advise(point, &cookie), hr::CONNECT_E_CANNOTCONNECT) << "no IDispatch: no sink";
+    EXPECT_EQ(cookie, 0u);
+    point->Release();
+    container->Release();
+    extension->Release();
 }
 
 TEST_F(Dispatch, BadArgumentsAreDispatchErrorsThatSayWhich) {

@@ -116,7 +116,9 @@ TEST(ScriptParser, BadLinesAreRefusedWithTheirReason) {
         {":wait Playstate=", ":wait needs a value after '='"},
         {":wait =3 10", "expected a property name after :wait at column 7"},
         {":wait Playstate=3 10 20", "unexpected text after :wait Property=value MS at column 22"},
-        {":frob 1", "unknown host verb :frob (known: :wait, :sleep, :register, :unregister)"},
+        {":frob 1", "unknown host verb :frob (known: :wait, :sleep, :register, :unregister, :events)"},
+        {":events maybe", ":events takes on or off, not maybe"},
+        {":events on now", "unexpected text after :events on|off at column 12"},
         {": wait", "expected a host verb after ':' at column 2"},
         {":register a b", "unexpected text after :register at column 13"},
     };

@@ -348,6 +348,7 @@ public:
         return inner_.seek(seconds);
     }
     int32_t currentIndex() override { return inner_.currentIndex(); }
+    void setEventHandler(platform::PlayerEventHandler handler) override { inner_.setEventHandler(handler); }
 
 private:
     [[noreturn]] static void refuse() { failsafe::raiseError(-1072885350, "No audio device is available"); }

@@ -184,6 +184,56 @@ TEST_F(LumoHostProcess, RegistersCreatesPlaysTerminatesAndPlaysAgain) {
     EXPECT_EQ(run.out[20], R"({"call": "Version", "error": {"hresult": "0x80020003", "description": "Version cannot be assigned"}})");
 }
 
+// A host that listens gets the whole playlist told in order, on its own
+// thread while it waits; one that does not sees what it always saw.
+TEST_F(LumoHostProcess, EventsTellAWholePlaylistInOrderAndAHostWithoutThemSeesTheSame) {
+    makeTone("low.wav", 330);
+    makeTone("high.wav", 660);
+    std::ofstream(playlists / "told.m3u") << (music / "low.wav").string() << "\n" << (music / "high.wav").string() << "\n";
+    const std::string script = R"(InitialisePL "" 0 "told" 0 "" "" "" 2 0 "" 0)"
+                               "\nCurrentTitle\nCurrentSourceURL\nDoPlay\n:wait Playstate=8 20000\nCurrentIndex\nPlaystate\n";
+    const Finished polled = host({}, ":register\n" + script);
+    const Finished told = host({}, ":events\n" + script + ":events off\nDoPlay\n:sleep 300\n");
+    ASSERT_EQ(polled.status, 0) << dump(polled);
+    ASSERT_EQ(told.status, 0) << dump(told);
+
+    const auto timeless = [](std::string line) { return std::regex_replace(line, std::regex(R"("after_ms": \d+)"), "T"); };
+    std::vector<std::string> calls, events;
+    for (const std::string& line : told.out)
+        (line.starts_with(R"({"event": )") ? events : calls).push_back(line);
+    ASSERT_GE(calls.size(), 3u) << dump(told);
+    EXPECT_EQ(calls.front(), R"({"events": "on", "ok": true})");
+    EXPECT_EQ(calls[calls.size() - 2], R"({"events": "off", "ok": true})");
+    calls.erase(calls.end() - 2);
+    calls.erase(calls.begin());
+    calls.pop_back();  // the second DoPlay
+    std::vector<std::string> polledCalls;
+    for (size_t i = 1; i < polled.out.size(); ++i) polledCalls.push_back(timeless(polled.out[i]));
+    for (std::string& line : calls) line = timeless(line);
+    EXPECT_EQ(calls, polledCalls);
+    EXPECT_EQ(polled.out[2], R"({"call": "CurrentTitle", "result": "low", "byref": {}})");
+    EXPECT_EQ(polled.out[3], R"({"call": "CurrentSourceURL", "result": "file://)" + (music / "low.wav").string() + R"(", "byref": {}})");
+
+    // Every event came while the host waited for the end, none after :events off.
+    const auto firstEvent = std::find_if(told.out.begin(), told.out.end(), [](const std::string& l) { return l.starts_with(R"({"event": )"); });
+    ASSERT_NE(firstEvent, told.out.end()) << dump(told);
+    EXPECT_TRUE(firstEvent[-1].starts_with(R"({"call": "DoPlay")")) << dump(told);
+    EXPECT_TRUE(firstEvent[events.size()].starts_with(R"({"wait": "Playstate=8", "ok": true)")) << dump(told);
+    const std::vector<std::string> items = [&] {
+        std::vector<std::string> changes;
+        for (const std::string& e : events) if (e.find("CurrentItemChange") != std::string::npos) changes.push_back(e);
+        return changes;
+    }();
+    ASSERT_GE(items.size(), 2u) << dump(told);
+    EXPECT_EQ(items[0], R"({"event": "CurrentItemChange", "args": [0, "low"]})");
+    EXPECT_EQ(items[1], R"({"event": "CurrentItemChange", "args": [1, "high"]})");
+    const auto playing = std::find(events.begin(), events.end(), R"({"event": "PlayStateChange", "args": [3]})");
+    EXPECT_LT(playing, std::find(events.begin(), events.end(), items[1])) << "playing before the second item";
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2], R"({"event": "PlayStateChange", "args": [8]})");
+    EXPECT_EQ(events.back(), R"({"event": "EndOfPlaylist", "args": []})");
+}
+
 // Items whose opening could block for good (a pipe nobody writes, a device
 // that never ends, a folder) fail as items, the host goes on to the next
 // one, and what is wrong outside any item (a rule file, the sound output)
