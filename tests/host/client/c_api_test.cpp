@@ -153,6 +153,22 @@ TEST_F(CApi, BadCallsAreToldApart) {
     EXPECT_EQ(lumo_call(audio, "InitializeVolBal", missing, 2, result.get()), LUMO_E_INVALIDARG);
     EXPECT_EQ(lumo_call(nullptr, "DoPlay", nullptr, 0, nullptr), LUMO_E_INVALIDARG);
     EXPECT_EQ(lumo_set(audio, "Volume", nullptr), LUMO_E_INVALIDARG);
+
+    // The extension: nothing open yet, and callbacks by cookie only.
+    double seconds = -1;
+    EXPECT_EQ(lumo_get_position(audio, &seconds), LUMO_OK) << lumo_last_error();
+    EXPECT_EQ(seconds, 0.0);
+    EXPECT_EQ(lumo_seek(audio, -5), LUMO_OK) << "nothing to move is no error";
+    EXPECT_EQ(lumo_get_current_item(audio, "Title", result.get()), LUMO_OK);
+    EXPECT_STREQ(lumo_variant_get_string(result.get()), "");
+    EXPECT_EQ(lumo_unadvise(audio, 4242), LUMO_E_NOCONNECTION);
+    EXPECT_NE(std::string(lumo_last_error()).find("4242"), std::string::npos) << lumo_last_error();
+    uint32_t cookie = 0;
+    EXPECT_EQ(lumo_advise(audio, nullptr, nullptr, &cookie), LUMO_E_INVALIDARG);
+    const lumo_event_callback ignore = [](void*, const char*, const lumo_variant* const*, size_t) { return 0; };
+    ASSERT_EQ(lumo_advise(audio, ignore, nullptr, &cookie), LUMO_OK) << lumo_last_error();
+    EXPECT_EQ(lumo_unadvise(audio, cookie), LUMO_OK);
+    EXPECT_EQ(lumo_unadvise(audio, cookie), LUMO_E_NOCONNECTION) << "once only";
 }
 
 TEST(CApiVariants, ConvertTheWayCallsDo) {
