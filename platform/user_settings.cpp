@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QSettings>
@@ -106,6 +107,20 @@ private:
     int fd_;
 };
 
+// Readers (QSettings in this process and in others) read a file again only
+// when its size or its modification time to the millisecond changed. A
+// rewrite of the same size within the millisecond of the last one would
+// look unchanged to them, so the copy's time moves past the file's.
+void lookNewerThan(const std::filesystem::path& file, const std::filesystem::path& copy) {
+    struct stat old{}, made{};
+    if (::stat(file.c_str(), &old) != 0 || ::stat(copy.c_str(), &made) != 0) return;
+    const auto milliseconds = [](const timespec& t) { return t.tv_sec * 1000LL + t.tv_nsec / 1000000; };
+    if (milliseconds(made.st_mtim) > milliseconds(old.st_mtim)) return;
+    const long long later = milliseconds(old.st_mtim) + 1;
+    const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(later / 1000), (later % 1000) * 1000000}};
+    ::utimensat(AT_FDCWD, copy.c_str(), times, 0);
+}
+
 const char* const CopySuffix = ".new-";
 
 // Copies that a writer killed halfway left behind; only the lock holder makes them.
@@ -190,8 +205,9 @@ bool writeSetting(std::string_view application, std::string_view section, std::s
     if (fd < 0) return false;
     ::close(fd);
     const std::filesystem::path copy = copyName;
-    const bool written = writeChangedCopy(file, copy, keyPath(section, key), qtext(value)) &&
-                         ::rename(copy.c_str(), file.c_str()) == 0;
+    bool written = writeChangedCopy(file, copy, keyPath(section, key), qtext(value));
+    if (written) lookNewerThan(file, copy);
+    written = written && ::rename(copy.c_str(), file.c_str()) == 0;
     if (!written) std::filesystem::remove(copy, error);
     // The rename itself reaches the disk with its folder.
     if (written) syncToDisk(file.parent_path(), O_RDONLY | O_DIRECTORY);
