@@ -205,14 +205,12 @@ TEST(MprisMapping, SeekAndSetPositionAskWhatTheSpecificationSaysOfTheSeekableCur
     snapshot.position = 40;
     snapshot.canSeek = true;
     EXPECT_EQ(state.update(snapshot).value("CanSeek"), QVariant(true));
-    EXPECT_EQ(state.position(), 40'000'000);
     const QDBusObjectPath track = desktop::trackIdOf(snapshot.url, snapshot.title);
     constexpr qint64 most = std::numeric_limits<qint64>::max(), least = std::numeric_limits<qint64>::min();
     const struct {
         qint64 offset;
         SeekRequest request;
-    } seeks[] = {{5'000'000, {Seek::MoveTo, 45'000'000}}, {-40'000'000, {Seek::MoveTo, 0}},
-                 {-41'000'000, {Seek::MoveTo, 0}},       {least, {Seek::MoveTo, 0}},
+    } seeks[] = {{5'000'000, {Seek::MoveTo, 45'000'000}}, {-41'000'000, {Seek::MoveTo, 0}}, {least, {Seek::MoveTo, 0}},
                  {60'000'000, {Seek::MoveTo, 100'000'000}}, {60'000'001, {Seek::Next, 0}}, {most, {Seek::Next, 0}}};
     for (const auto& s : seeks) EXPECT_TRUE(state.seekBy(s.offset) == s.request) << s.offset;
     const struct {
@@ -239,10 +237,6 @@ TEST(MprisMapping, SeekAndSetPositionAskWhatTheSpecificationSaysOfTheSeekableCur
     EXPECT_EQ(state.update(snapshot), (QVariantMap{{"CanSeek", false}}));
     EXPECT_TRUE(state.seekBy(1) == SeekRequest{});
     EXPECT_TRUE(state.seekTo(track, 1) == SeekRequest{});
-    snapshot.canSeek = true;
-    snapshot.hasMedia = false;
-    state.update(snapshot);
-    EXPECT_FALSE(state.canSeek()) << "no item, nothing to seek";
 }
 
 class MprisPlayerTest : public failsafe::testing::FrameworkTest {
@@ -291,14 +285,6 @@ TEST_F(MprisPlayerTest, MethodNamesActOnThePlayersControls) {
         EXPECT_EQ(player.playState(), s.after) << s.call;
         EXPECT_EQ(player.currentMedia()->name(), s.item) << s.call;
     }
-
-    EXPECT_TRUE(desktop::perform(SeekRequest{Seek::MoveTo, 2'500'000}, player));
-    EXPECT_EQ(player.position(), 2.5);
-    EXPECT_FALSE(desktop::perform(SeekRequest{Seek::Next, 0}, player));
-    EXPECT_EQ(player.currentMedia()->name(), "Noon");
-    const size_t mark = player.calls().size();
-    EXPECT_FALSE(desktop::perform(SeekRequest{}, player));
-    EXPECT_EQ(player.calls().size(), mark);
 }
 
 TEST_F(MprisPlayerTest, AStateReportsEverythingFirstThenOnlyWhatChanged) {
@@ -312,10 +298,7 @@ TEST_F(MprisPlayerTest, AStateReportsEverythingFirstThenOnlyWhatChanged) {
     EXPECT_EQ(first.value("Shuffle").toBool(), false);
     EXPECT_EQ(first.value("LoopStatus").toString(), QLatin1String("None"));
     EXPECT_TRUE(state.update(desktop::readSnapshot(player)).isEmpty()) << "nothing changed";
-    EXPECT_TRUE(state.canSeek());
-    player.seek(12.5);
-    EXPECT_TRUE(state.update(desktop::readSnapshot(player)).isEmpty()) << "the position is never announced";
-    EXPECT_EQ(state.position(), 12'500'000);
+
 
     const struct {
         std::function<void()> change;
