@@ -29,12 +29,12 @@ public:
     virtual QString act(Action action) = 0;
     // A Seek or SetPosition, decided on the state after a fresh look: the
     // failure as for act, and the new position when the item moved.
-    struct Seeked {
+    struct SeekOutcome {
         QString failure;
         std::optional<qint64> position;
     };
-    virtual Seeked seekBy(qint64 offset) = 0;
-    virtual Seeked seekTo(const QDBusObjectPath& track, qint64 position) = 0;
+    virtual SeekOutcome seekBy(qint64 offset) = 0;
+    virtual SeekOutcome seekTo(const QDBusObjectPath& track, qint64 position) = 0;
     virtual void setVolume(double fraction) = 0;
     virtual void setShuffle(bool on) = 0;
     virtual void setLoopStatus(const QString& status) = 0;
@@ -127,7 +127,7 @@ Q_SIGNALS:
 
 private:
     void act(Action action);
-    void answer(const PlayerLink::Seeked& seeked);
+    void answer(const PlayerLink::SeekOutcome& seeked);
 
     MprisObject& object_;
     PlayerLink& link_;

@@ -10,8 +10,8 @@
 
 #include <chrono>
 #include <clocale>
-#include <functional>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,7 +32,7 @@ void PlayerAdaptor::act(Action action) {
     if (!failure.isEmpty() && object_.calledFromDBus()) object_.sendErrorReply(QDBusError::Failed, failure);
 }
 
-void PlayerAdaptor::answer(const PlayerLink::Seeked& seeked) {
+void PlayerAdaptor::answer(const PlayerLink::SeekOutcome& seeked) {
     if (!seeked.failure.isEmpty() && object_.calledFromDBus()) object_.sendErrorReply(QDBusError::Failed, seeked.failure);
     if (seeked.position) Q_EMIT Seeked(*seeked.position);
 }
@@ -124,11 +124,11 @@ public:
         return state_;
     }
     QString act(Action action) override;
-    Seeked seekBy(qint64 offset) override {
+    SeekOutcome seekBy(qint64 offset) override {
         refresh();
         return seek("Sub Seek", state_.seekBy(offset));
     }
-    Seeked seekTo(const QDBusObjectPath& track, qint64 position) override {
+    SeekOutcome seekTo(const QDBusObjectPath& track, qint64 position) override {
         refresh();
         return seek("Sub SetPosition", state_.seekTo(track, position));
     }
@@ -141,7 +141,7 @@ private:
     // Runs `call` on the host's player as a traced procedure; empty, or the
     // player's complaint (logged). The host's own error stays.
     QString run(TraceName procedure, const std::function<void(platform::MediaPlayer&)>& call);
-    Seeked seek(TraceName procedure, const SeekRequest& request);
+    SeekOutcome seek(TraceName procedure, const SeekRequest& request);
     template <typename Change>
     void write(std::string_view location, Change change);
 
@@ -260,11 +260,10 @@ QString Service::act(Action action) {
     return failure;
 }
 
-detail::PlayerLink::Seeked Service::seek(TraceName procedure, const SeekRequest& request) {
+detail::PlayerLink::SeekOutcome Service::seek(TraceName procedure, const SeekRequest& request) {
     if (request.kind == SeekRequest::Kind::Nothing) return {};
-    if (request.kind == SeekRequest::Kind::Next) return {act(Action::Next), std::nullopt};
     bool moved = false;
-    Seeked seeked{run(procedure, [&](platform::MediaPlayer& player) { moved = perform(request, player); }), std::nullopt};
+    SeekOutcome seeked{run(procedure, [&](platform::MediaPlayer& player) { moved = perform(request, player); }), std::nullopt};
     refresh();
     if (moved) seeked.position = state_.position();
     return seeked;
