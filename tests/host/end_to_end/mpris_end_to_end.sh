@@ -2,8 +2,8 @@
 # The desktop's media controls on a real lumo-host session: a private
 # session bus, lumo-host playing a generated playlist through the real
 # player while it sleeps, and dbus-send and playerctl in the desktop's place:
-# they read the status and the item, seek, set the volume and pause. lumo-host then reads, by
-# its own calls, what the desktop did. Then a host that polls the play state
+# they read the status and the item, seek, set the volume and pause.
+# lumo-host then reads, by its own calls, what the desktop did. Then a host that polls the play state
 # sees the end of its playlist although the media keys read it all along,
 # and playerctl follows a playlist of very short tagged files.
 #   mpris_end_to_end.sh LUMO_HOST LIBRARY WORK
@@ -52,7 +52,7 @@ property Metadata | grep -q "file://$WORK/music/low.wav" || fail "the metadata d
 
 # playerctl seeks: to 2 s (SetPosition of the current track), then 1 s on;
 # the position read back is the engine's, which plays on meanwhile. A seek
-# past the end is Next.
+# past the end is Next by the time it answers, seconds before low.wav ends.
 await CanSeek 'boolean true'
 position_within() {
     local at
@@ -65,7 +65,7 @@ position_within 1.9 3.0 "position 2"
 playerctl --player=lumo position 1+ || fail "playerctl cannot seek"
 position_within 2.9 4.5 "position 1+"
 playerctl --player=lumo position 60+
-await Metadata "file://$WORK/music/high.wav"
+property Metadata | grep -q "file://$WORK/music/high.wav" || fail "a seek past the end did not go to the next item"
 dbus-send "${mpris[@]}" org.freedesktop.DBus.Properties.Set string:org.mpris.MediaPlayer2.Player \
     string:Volume variant:double:0.3 > /dev/null
 dbus-send "${mpris[@]}" org.mpris.MediaPlayer2.Player.Pause > /dev/null
