@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <optional>
+
 #include "player/desktop/mpris_state.h"
 
 namespace lumo::player::desktop::detail {
@@ -23,9 +25,16 @@ public:
     // The state after a fresh look at the player; differences found are
     // announced as for a sample.
     virtual const MprisState& refreshed() = 0;
-    virtual qint64 position() = 0;
     // Empty when it was done, else what the player said went wrong.
     virtual QString act(Action action) = 0;
+    // A Seek or SetPosition, decided on the state after a fresh look: the
+    // failure as for act, and the new position when the item moved.
+    struct SeekOutcome {
+        QString failure;
+        std::optional<qint64> position;
+    };
+    virtual SeekOutcome seekBy(qint64 offset) = 0;
+    virtual SeekOutcome seekTo(const QDBusObjectPath& track, qint64 position) = 0;
     virtual void setVolume(double fraction) = 0;
     virtual void setShuffle(bool on) = 0;
     virtual void setLoopStatus(const QString& status) = 0;
@@ -80,7 +89,7 @@ class PlayerAdaptor final : public QDBusAbstractAdaptor {
     Q_PROPERTY(bool CanGoPrevious READ yes)
     Q_PROPERTY(bool CanPlay READ yes)
     Q_PROPERTY(bool CanPause READ yes)
-    Q_PROPERTY(bool CanSeek READ no)
+    Q_PROPERTY(bool CanSeek READ canSeek)
     Q_PROPERTY(bool CanControl READ yes)
 
 public:
@@ -97,9 +106,9 @@ public:
     QVariantMap metadata() const { return link_.refreshed().metadata(); }
     double volume() const { return link_.refreshed().volume(); }
     void setVolume(double fraction) { link_.setVolume(fraction); }
-    qlonglong position() const { return link_.position(); }
+    qlonglong position() const { return link_.refreshed().position(); }
+    bool canSeek() const { return link_.refreshed().canSeek(); }
     bool yes() const { return true; }
-    bool no() const { return false; }
 
 public Q_SLOTS:
     void Play() { act(Action::Play); }
@@ -108,12 +117,8 @@ public Q_SLOTS:
     void Stop() { act(Action::Stop); }
     void Next() { act(Action::Next); }
     void Previous() { act(Action::Previous); }
-    // CanSeek is false: seeking has no effect.
-    void Seek(qlonglong Offset) { (void)Offset; }
-    void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
-        (void)TrackId;
-        (void)Position;
-    }
+    void Seek(qlonglong Offset) { answer(link_.seekBy(Offset)); }
+    void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) { answer(link_.seekTo(TrackId, Position)); }
     // What plays is the host's choice.
     void OpenUri(const QString& Uri);
 
@@ -122,6 +127,7 @@ Q_SIGNALS:
 
 private:
     void act(Action action);
+    void answer(const PlayerLink::SeekOutcome& seeked);
 
     MprisObject& object_;
     PlayerLink& link_;

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <clocale>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +32,11 @@ void PlayerAdaptor::act(Action action) {
     if (!failure.isEmpty() && object_.calledFromDBus()) object_.sendErrorReply(QDBusError::Failed, failure);
 }
 
+void PlayerAdaptor::answer(const PlayerLink::SeekOutcome& seeked) {
+    if (!seeked.failure.isEmpty() && object_.calledFromDBus()) object_.sendErrorReply(QDBusError::Failed, seeked.failure);
+    if (seeked.position) Q_EMIT Seeked(*seeked.position);
+}
+
 void PlayerAdaptor::OpenUri(const QString& Uri) {
     if (object_.calledFromDBus())
         object_.sendErrorReply(QDBusError::NotSupported,
@@ -47,7 +53,6 @@ using failsafe::NoTrace;
 using failsafe::PassOver;
 using failsafe::Procedure;
 using failsafe::TraceName;
-using Clock = MprisState::Clock;
 
 constexpr TraceName kModule("MprisService");
 constexpr char kLogLocation[] = "frmAudioPlayer.MediaKeys";
@@ -118,17 +123,25 @@ public:
         refresh();
         return state_;
     }
-    qint64 position() override {
-        refresh();
-        return state_.position(Clock::now());
-    }
     QString act(Action action) override;
+    SeekOutcome seekBy(qint64 offset) override {
+        refresh();
+        return seek("Sub Seek", state_.seekBy(offset));
+    }
+    SeekOutcome seekTo(const QDBusObjectPath& track, qint64 position) override {
+        refresh();
+        return seek("Sub SetPosition", state_.seekTo(track, position));
+    }
     void setVolume(double fraction) override;
     void setShuffle(bool on) override;
     void setLoopStatus(const QString& status) override;
 
 private:
     void refresh();
+    // Runs `call` on the host's player as a traced procedure; empty, or the
+    // player's complaint (logged). The host's own error stays.
+    QString run(TraceName procedure, const std::function<void(platform::MediaPlayer&)>& call);
+    SeekOutcome seek(TraceName procedure, const SeekRequest& request);
     template <typename Change>
     void write(std::string_view location, Change change);
 
@@ -222,7 +235,7 @@ Service::~Service() {
 void Service::refresh() {
     platform::MediaPlayer* player = hostPlayer();
     if (!player) return;
-    const QVariantMap changed = state_.update(readSnapshot(*player), Clock::now());
+    const QVariantMap changed = state_.update(readSnapshot(*player));
     if (changed.isEmpty() || !announcing_ || !connection_) return;
     QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath),
                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
@@ -231,20 +244,29 @@ void Service::refresh() {
     connection_->send(signal);
 }
 
+QString Service::run(TraceName procedure, const std::function<void(platform::MediaPlayer&)>& call) {
+    KeepHostError keep;
+    Procedure proc(kModule, procedure, PassOver{});
+    platform::MediaPlayer* player = hostPlayer();
+    if (!player || proc.step([&] { call(*player); })) return {};
+    const std::string location = "MprisService." + std::string(procedure.view().substr(4));
+    common::LogError(location, failsafe::Err().line, failsafe::Err().number, failsafe::Err().description);
+    return QString::fromStdString(failsafe::Err().description);
+}
+
 QString Service::act(Action action) {
-    QString failure;
-    {
-        KeepHostError keep;
-        Procedure proc(kModule, procedureOf(action), PassOver{});
-        platform::MediaPlayer* player = hostPlayer();
-        if (player && !proc.step([&] { perform(action, *player); })) {
-            const std::string location = std::string("MprisService.") + std::string(procedureOf(action).view().substr(4));
-            common::LogError(location, failsafe::Err().line, failsafe::Err().number, failsafe::Err().description);
-            failure = QString::fromStdString(failsafe::Err().description);
-        }
-    }
+    const QString failure = run(procedureOf(action), [action](platform::MediaPlayer& player) { perform(action, player); });
     refresh();
     return failure;
+}
+
+detail::PlayerLink::SeekOutcome Service::seek(TraceName procedure, const SeekRequest& request) {
+    if (request.kind == SeekRequest::Kind::Nothing) return {};
+    bool moved = false;
+    SeekOutcome seeked{run(procedure, [&](platform::MediaPlayer& player) { moved = perform(request, player); }), std::nullopt};
+    refresh();
+    if (moved) seeked.position = state_.position();
+    return seeked;
 }
 
 template <typename Change>

@@ -24,7 +24,9 @@
 // :sleep and :wait). Nothing here blocks the host's thread but connecting
 // and taking the name when the service starts. The player is sampled every
 // 250 ms on that thread, and PropertiesChanged carries what differs from
-// the last sample.
+// the last sample. Position is read from the player at each Get and is
+// never announced; after Seek or SetPosition moves the item, Seeked gives
+// the new position.
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "player/desktop/mpris_state.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "failsafe/procedure.h"
 #include "failsafe/runtime_error.h"
@@ -57,30 +57,50 @@ bool mediaKeysEnabled(const std::optional<std::string>& setting) {
     return value != "0" && value != "false" && value != "off" && value != "no";
 }
 
+namespace {
+
+PlayerSnapshot readOnce(platform::MediaPlayer& player, failsafe::Procedure& proc) {
+    PlayerSnapshot snapshot;
+    proc.step([&] { snapshot.state = player.playState(); });
+    platform::MediaPtr media;
+    proc.step([&] { media = player.currentMedia(); });
+    if (media) {
+        snapshot.hasMedia = true;
+        proc.step([&] { snapshot.title = media->name(); });
+        proc.step([&] { snapshot.url = media->getItemInfo("SourceURL"); });
+        proc.step([&] { snapshot.artist = media->getItemInfo("Author"); });
+        proc.step([&] { snapshot.album = media->getItemInfo("WM/AlbumTitle"); });
+        proc.step([&] { snapshot.genre = media->getItemInfo("WM/Genre"); });
+        proc.step([&] { snapshot.trackNumber = media->getItemInfo("WM/TrackNumber"); });
+        proc.step([&] { snapshot.duration = player.duration(); });
+        proc.step([&] { snapshot.position = player.position(); });
+        proc.step([&] { snapshot.canSeek = player.canSeek(); });
+    }
+    platform::PlayerSettings* settings = nullptr;
+    proc.step([&] { settings = &player.settings(); });
+    if (settings) {
+        proc.step([&] { snapshot.volume = settings->volume(); });
+        proc.step([&] { snapshot.shuffle = settings->getMode("shuffle"); });
+        proc.step([&] { snapshot.loop = settings->getMode("loop"); });
+    }
+    return snapshot;
+}
+
+}  // namespace
+
 PlayerSnapshot readSnapshot(platform::MediaPlayer& player) {
     const failsafe::ErrorState hostError = failsafe::Err();
     PlayerSnapshot snapshot;
     {
         failsafe::Procedure proc(failsafe::NoTrace{}, failsafe::PassOver{});
-        proc.step([&] { snapshot.state = player.playState(); });
-        platform::MediaPtr media;
-        proc.step([&] { media = player.currentMedia(); });
-        if (media) {
-            snapshot.hasMedia = true;
-            proc.step([&] { snapshot.title = media->name(); });
-            proc.step([&] { snapshot.url = media->getItemInfo("SourceURL"); });
-            proc.step([&] { snapshot.artist = media->getItemInfo("Author"); });
-            proc.step([&] { snapshot.duration = media->getItemInfo("Duration"); });
-            proc.step([&] { snapshot.album = media->getItemInfo("WM/AlbumTitle"); });
-            proc.step([&] { snapshot.genre = media->getItemInfo("WM/Genre"); });
-            proc.step([&] { snapshot.trackNumber = media->getItemInfo("WM/TrackNumber"); });
-        }
-        platform::PlayerSettings* settings = nullptr;
-        proc.step([&] { settings = &player.settings(); });
-        if (settings) {
-            proc.step([&] { snapshot.volume = settings->volume(); });
-            proc.step([&] { snapshot.shuffle = settings->getMode("shuffle"); });
-            proc.step([&] { snapshot.loop = settings->getMode("loop"); });
+        // Items shorter than a sample may follow each other: a few tries,
+        // then the last read stands.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            int32_t before = -1, after = -1;
+            proc.step([&] { before = player.currentIndex(); });
+            snapshot = readOnce(player, proc);
+            proc.step([&] { after = player.currentIndex(); });
+            if (before == after) break;
         }
     }
     failsafe::Err() = hostError;
@@ -98,15 +118,10 @@ QString playbackStatusOf(PlayState state, const QString& previous) {
     }
 }
 
-std::optional<qint64> durationMicroseconds(std::string_view duration) {
-    const std::string trimmed = lowerTrimmed(duration);
-    double seconds = 0;
-    const char* end = trimmed.data() + trimmed.size();
-    const auto [stop, failure] = std::from_chars(trimmed.data(), end, seconds);
-    if (trimmed.empty() || failure != std::errc() || stop != end) return std::nullopt;
+std::optional<qint64> durationMicroseconds(std::optional<double> seconds) {
     // Beyond a year is no track length the player can have learned.
-    if (!std::isfinite(seconds) || seconds <= 0 || seconds > 365.0 * 24 * 3600) return std::nullopt;
-    return static_cast<qint64>(std::llround(seconds * 1e6));
+    if (!seconds || !std::isfinite(*seconds) || *seconds <= 0 || *seconds > 365.0 * 24 * 3600) return std::nullopt;
+    return static_cast<qint64>(std::llround(*seconds * 1e6));
 }
 
 QDBusObjectPath trackIdOf(std::string_view url, std::string_view title) {
@@ -173,24 +188,20 @@ void perform(Action action, platform::MediaPlayer& player) {
     }
 }
 
-QVariantMap MprisState::update(const PlayerSnapshot& snapshot, Clock::time_point now) {
+bool perform(const SeekRequest& request, platform::MediaPlayer& player) {
+    switch (request.kind) {
+        case SeekRequest::Kind::MoveTo: return player.seek(static_cast<double>(request.position) / 1e6);
+        case SeekRequest::Kind::Next: player.controls().next(); return false;
+        case SeekRequest::Kind::Nothing: return false;
+    }
+    return false;
+}
+
+QVariantMap MprisState::update(const PlayerSnapshot& snapshot) {
     const QString status = playbackStatusOf(snapshot.state, status_);
     const QVariantMap metadata = metadataOf(snapshot);
     const double volume = volumeFractionOf(snapshot.volume);
-
-    // The position starts again with another item and after a stop, runs
-    // while playing and holds while paused.
-    const bool otherItem = metadata.value(QStringLiteral("mpris:trackid")) != metadata_.value(QStringLiteral("mpris:trackid"));
-    const bool playing = status == QLatin1String("Playing");
-    if (otherItem || status == QLatin1String("Stopped")) {
-        played_ = {};
-        playingSince_.reset();
-    } else if (!playing && playingSince_) {
-        played_ += now - *playingSince_;
-        playingSince_.reset();
-    }
-    if (playing && !playingSince_) playingSince_ = now;
-    length_ = durationMicroseconds(snapshot.duration);
+    const bool canSeek = snapshot.hasMedia && snapshot.canSeek;
 
     QVariantMap changed;
     if (!updated_ || status != status_) changed.insert(QStringLiteral("PlaybackStatus"), status);
@@ -198,20 +209,19 @@ QVariantMap MprisState::update(const PlayerSnapshot& snapshot, Clock::time_point
     if (!updated_ || volume != volume_) changed.insert(QStringLiteral("Volume"), volume);
     if (!updated_ || snapshot.shuffle != shuffle_) changed.insert(QStringLiteral("Shuffle"), snapshot.shuffle);
     if (!updated_ || snapshot.loop != loop_) changed.insert(QStringLiteral("LoopStatus"), loopStatusOf(snapshot.loop));
+    if (!updated_ || canSeek != canSeek_) changed.insert(QStringLiteral("CanSeek"), canSeek);
     updated_ = true;
     status_ = status;
     metadata_ = metadata;
     volume_ = volume;
     shuffle_ = snapshot.shuffle;
     loop_ = snapshot.loop;
+    canSeek_ = canSeek;
+    length_ = snapshot.hasMedia ? durationMicroseconds(snapshot.duration) : std::nullopt;
+    const double position = std::isfinite(snapshot.position) ? std::max(snapshot.position, 0.0) : 0.0;
+    position_ = snapshot.hasMedia ? static_cast<qint64>(std::llround(std::min(position * 1e6, 9e18))) : 0;
+    if (length_) position_ = std::min(position_, *length_);
     return changed;
-}
-
-qint64 MprisState::position(Clock::time_point now) const {
-    Clock::duration played = played_;
-    if (playingSince_ && now > *playingSince_) played += now - *playingSince_;
-    const qint64 microseconds = std::chrono::duration_cast<std::chrono::microseconds>(played).count();
-    return length_ ? std::min(microseconds, *length_) : microseconds;
 }
 
 QVariantMap MprisState::changingProperties() const {
@@ -219,7 +229,24 @@ QVariantMap MprisState::changingProperties() const {
             {QStringLiteral("Metadata"), metadata_},
             {QStringLiteral("Volume"), volume_},
             {QStringLiteral("Shuffle"), shuffle_},
-            {QStringLiteral("LoopStatus"), loopStatus()}};
+            {QStringLiteral("LoopStatus"), loopStatus()},
+            {QStringLiteral("CanSeek"), canSeek_}};
+}
+
+SeekRequest MprisState::seekBy(qint64 offset) const {
+    if (!canSeek_) return {};
+    // Any offset may come; the position is never negative, so only a sum
+    // past the largest can overflow.
+    constexpr qint64 largest = std::numeric_limits<qint64>::max();
+    const qint64 target = offset > largest - position_ ? largest : position_ + offset;
+    if (length_ && target > *length_) return {SeekRequest::Kind::Next, 0};
+    return {SeekRequest::Kind::MoveTo, std::max<qint64>(target, 0)};
+}
+
+SeekRequest MprisState::seekTo(const QDBusObjectPath& track, qint64 position) const {
+    if (!canSeek_ || position < 0 || (length_ && position > *length_)) return {};
+    if (metadata_.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>() != track) return {};
+    return {SeekRequest::Kind::MoveTo, position};
 }
 
 }  // namespace lumo::player::desktop

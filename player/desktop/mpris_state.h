@@ -3,15 +3,15 @@
 // of it, without a bus: a snapshot of the player turned into the values of
 // the org.mpris.MediaPlayer2 and org.mpris.MediaPlayer2.Player interfaces,
 // the changes between two snapshots, the writes the desktop makes turned
-// back into player settings, and the method names mapped to the player's
-// controls. mpris_service.h puts this on the session bus.
+// back into player settings, the method names mapped to the player's
+// controls, and the desktop's Seek and SetPosition turned into what the
+// player is asked. mpris_service.h puts this on the session bus.
 
 #include <QDBusObjectPath>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -49,7 +49,9 @@ struct PlayerSnapshot {
     std::string album;     // its album tag, known for library items
     std::string genre;
     std::string trackNumber;
-    std::string duration;  // seconds as the player writes them ("183.4"); "" when unknown
+    std::optional<double> duration;  // the player's length of the item, in seconds
+    double position = 0;             // the player's position in it, in seconds
+    bool canSeek = false;
     int32_t volume = 0;    // 0..100
     bool shuffle = false;
     bool loop = false;
@@ -57,7 +59,9 @@ struct PlayerSnapshot {
 
 // Reads the player without a trace entry. A member that fails leaves its
 // field at the default, and the host's pending error (Err()) is kept: the
-// desktop may ask while a host procedure waits with an error in hand.
+// desktop may ask while a host procedure waits with an error in hand. The
+// player may move to the next item between two reads: then it is read again,
+// so that the length and position are those of the item read.
 PlayerSnapshot readSnapshot(platform::MediaPlayer& player);
 
 // "Playing", "Paused" or "Stopped". The passing states (Transitioning,
@@ -66,7 +70,7 @@ PlayerSnapshot readSnapshot(platform::MediaPlayer& player);
 QString playbackStatusOf(platform::PlayState state, const QString& previous);
 
 // The item's length in microseconds, when the player knows a positive one.
-std::optional<qint64> durationMicroseconds(std::string_view duration);
+std::optional<qint64> durationMicroseconds(std::optional<double> seconds);
 // An object path that names the item by its URL and name.
 QDBusObjectPath trackIdOf(std::string_view url, std::string_view title);
 // mpris:trackid, xesam:title, xesam:url, and mpris:length, xesam:artist,
@@ -92,39 +96,56 @@ std::optional<Action> actionNamed(std::string_view method);
 // PlayPause pauses while playing and plays otherwise.
 void perform(Action action, platform::MediaPlayer& player);
 
-// The desktop's view of the player, brought up to date from snapshots. The
-// position is the playing time the service has seen on the current item:
-// the player does not tell its own, and the desktop cannot seek.
+// What a Seek or SetPosition of the desktop comes to: nothing, the current
+// item moved to `position` (microseconds), or the next item.
+struct SeekRequest {
+    enum class Kind { Nothing, MoveTo, Next };
+    Kind kind = Kind::Nothing;
+    qint64 position = 0;
+    bool operator==(const SeekRequest&) const = default;
+};
+// Does it with the player; raises what the player raises. True when the
+// item moved, so that Seeked is due.
+bool perform(const SeekRequest& request, platform::MediaPlayer& player);
+
+// The desktop's view of the player, brought up to date from snapshots.
 class MprisState {
 public:
-    using Clock = std::chrono::steady_clock;
-
     // Takes a new snapshot and answers the properties of the Player
     // interface that change with it (PlaybackStatus, Metadata, Volume,
-    // Shuffle, LoopStatus), by name, with their new values: every one at
-    // the first snapshot, only those that differ after that.
-    QVariantMap update(const PlayerSnapshot& snapshot, Clock::time_point now);
+    // Shuffle, LoopStatus, CanSeek), by name, with their new values: every
+    // one at the first snapshot, only those that differ after that. The
+    // position is never among them: MPRIS clients follow it from Seeked.
+    QVariantMap update(const PlayerSnapshot& snapshot);
 
     const QString& playbackStatus() const { return status_; }
     const QVariantMap& metadata() const { return metadata_; }
     double volume() const { return volume_; }
     bool shuffle() const { return shuffle_; }
     QString loopStatus() const { return loopStatusOf(loop_); }
-    // Microseconds, at most the item's length when it is known.
-    qint64 position(Clock::time_point now) const;
-    // The five changing properties as they are now.
+    bool canSeek() const { return canSeek_; }
+    // The player's position in microseconds, within the item's length when
+    // it is known.
+    qint64 position() const { return position_; }
+    // The six changing properties as they are now.
     QVariantMap changingProperties() const;
+
+    // As the MPRIS specification has them: Seek moves by `offset` from the
+    // position, to 0 at the least, and past the item's length it is Next;
+    // SetPosition moves the item `track` names to `position`, and does
+    // nothing for another item, a negative position or one past the length.
+    // Both do nothing while CanSeek is false.
+    SeekRequest seekBy(qint64 offset) const;
+    SeekRequest seekTo(const QDBusObjectPath& track, qint64 position) const;
 
 private:
     bool updated_ = false;
     QString status_ = QStringLiteral("Stopped");
     QVariantMap metadata_;
     double volume_ = 0.0;
-    bool shuffle_ = false, loop_ = false;
-    // The position: time played before the last start, and that start.
+    bool shuffle_ = false, loop_ = false, canSeek_ = false;
     std::optional<qint64> length_;
-    Clock::duration played_{};
-    std::optional<Clock::time_point> playingSince_;
+    qint64 position_ = 0;
 };
 
 }  // namespace lumo::player::desktop

@@ -40,12 +40,14 @@ class PropertiesWatch : public QObject {
     Q_OBJECT
 public:
     std::vector<QVariantMap> changes;  // of the Player interface, in arrival order
+    std::vector<qlonglong> seeked;     // the positions Seeked gave
 
 public Q_SLOTS:
     void changed(const QString& interface, const QVariantMap& properties, const QStringList& invalidated) {
         (void)invalidated;
         if (interface == QLatin1String(desktop::kPlayerInterface)) changes.push_back(properties);
     }
+    void seekedTo(qlonglong position) { seeked.push_back(position); }
 };
 
 namespace {
@@ -53,6 +55,8 @@ namespace {
 using desktop::Action;
 using desktop::MprisState;
 using desktop::PlayerSnapshot;
+using desktop::SeekRequest;
+using Seek = SeekRequest::Kind;
 using platform::PlayState;
 using platform::simulated::ItemScript;
 using platform::simulated::PlaylistScript;
@@ -80,7 +84,7 @@ PlaylistScript evening() {
              ItemScript{"Night", "cdda:///dev/sr0#3", "audio", "61"}}};
 }
 
-PlayerSnapshot playing(const std::string& title, const std::string& duration = "100") {
+PlayerSnapshot playing(const std::string& title, std::optional<double> duration = 100) {
     PlayerSnapshot snapshot;
     snapshot.state = PlayState::Playing;
     snapshot.hasMedia = true;
@@ -115,7 +119,7 @@ TEST(MprisMapping, PlaybackStatusFollowsThePlayStateAndPassingStatesKeepThePrevi
 }
 
 TEST(MprisMapping, MetadataNamesTheItemAndGivesItsLengthOnlyWhenKnown) {
-    PlayerSnapshot snapshot = playing("Morning Song", "183.4");
+    PlayerSnapshot snapshot = playing("Morning Song", 183.4);
     snapshot.url = "file:///music/Morning%20Song.flac";
     snapshot.artist = "The Larks";
     snapshot.album = "Dawn Chorus";
@@ -147,14 +151,14 @@ TEST(MprisMapping, MetadataNamesTheItemAndGivesItsLengthOnlyWhenKnown) {
     }
 
     // Lengths the player does not know, or that are no length.
-    for (const char* unknown : {"", "abc", "0", "-3", "inf", "nan", "1e400", "12 s", "1,5"}) {
+    const double infinity = std::numeric_limits<double>::infinity();
+    for (const std::optional<double> unknown : {std::optional<double>(), {0.0}, {-3.0}, {infinity}, {std::nan("")}, {4e7}}) {
         snapshot.duration = unknown;
         const QVariantMap metadata = desktop::metadataOf(snapshot);
-        EXPECT_FALSE(metadata.contains("mpris:length")) << unknown;
-        EXPECT_EQ(metadata.size(), full.size() - 1) << unknown;
+        EXPECT_FALSE(metadata.contains("mpris:length")) << unknown.value_or(-1);
+        EXPECT_EQ(metadata.size(), full.size() - 1) << unknown.value_or(-1);
     }
-    EXPECT_EQ(desktop::durationMicroseconds("0.0000005"), 1);
-    EXPECT_EQ(desktop::durationMicroseconds(" 61 "), 61'000'000);
+    EXPECT_EQ(desktop::durationMicroseconds(0.0000005), 1);
 
     snapshot.artist.clear();
     EXPECT_FALSE(desktop::metadataOf(snapshot).contains("xesam:artist"));
@@ -193,6 +197,46 @@ TEST(MprisMapping, LoopStatusAndTheMediaKeysSettingReadBothWays) {
         EXPECT_FALSE(desktop::mediaKeysEnabled(off)) << off;
 
     EXPECT_EQ(desktop::instanceServiceName(4321), QStringLiteral("org.mpris.MediaPlayer2.lumo.instance4321"));
+}
+
+TEST(MprisMapping, SeekAndSetPositionAskWhatTheSpecificationSaysOfTheSeekableCurrentItem) {
+    MprisState state;
+    PlayerSnapshot snapshot = playing("one", 100);
+    snapshot.position = 40;
+    snapshot.canSeek = true;
+    EXPECT_EQ(state.update(snapshot).value("CanSeek"), QVariant(true));
+    const QDBusObjectPath track = desktop::trackIdOf(snapshot.url, snapshot.title);
+    constexpr qint64 most = std::numeric_limits<qint64>::max(), least = std::numeric_limits<qint64>::min();
+    const struct {
+        qint64 offset;
+        SeekRequest request;
+    } seeks[] = {{5'000'000, {Seek::MoveTo, 45'000'000}}, {-41'000'000, {Seek::MoveTo, 0}}, {least, {Seek::MoveTo, 0}},
+                 {60'000'000, {Seek::MoveTo, 100'000'000}}, {60'000'001, {Seek::Next, 0}}, {most, {Seek::Next, 0}}};
+    for (const auto& s : seeks) EXPECT_TRUE(state.seekBy(s.offset) == s.request) << s.offset;
+    const struct {
+        QDBusObjectPath track;
+        qint64 position;
+        SeekRequest request;
+    } moves[] = {{track, 0, {Seek::MoveTo, 0}}, {track, 100'000'000, {Seek::MoveTo, 100'000'000}},
+                 {track, 100'000'001, {}}, {track, -1, {}}, {desktop::trackIdOf(snapshot.url, "two"), 5, {}},
+                 {QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack")), 5, {}}};
+    for (const auto& m : moves) EXPECT_TRUE(state.seekTo(m.track, m.position) == m.request) << m.position;
+
+    snapshot.duration.reset();  // no length: no bound above
+    state.update(snapshot);
+    EXPECT_TRUE(state.seekBy(most) == (SeekRequest{Seek::MoveTo, most}));
+    EXPECT_TRUE(state.seekTo(track, most) == (SeekRequest{Seek::MoveTo, most}));
+    snapshot.duration = 100;  // the player's position, within 0..length
+    for (const auto& [seconds, microseconds] : {std::pair{250.0, 100'000'000}, {-3.0, 0}, {std::nan(""), 0}}) {
+        snapshot.position = seconds;
+        state.update(snapshot);
+        EXPECT_EQ(state.position(), microseconds) << seconds;
+    }
+
+    snapshot.canSeek = false;
+    EXPECT_EQ(state.update(snapshot), (QVariantMap{{"CanSeek", false}}));
+    EXPECT_TRUE(state.seekBy(1) == SeekRequest{});
+    EXPECT_TRUE(state.seekTo(track, 1) == SeekRequest{});
 }
 
 class MprisPlayerTest : public failsafe::testing::FrameworkTest {
@@ -245,16 +289,16 @@ TEST_F(MprisPlayerTest, MethodNamesActOnThePlayersControls) {
 
 TEST_F(MprisPlayerTest, AStateReportsEverythingFirstThenOnlyWhatChanged) {
     MprisState state;
-    const auto now = MprisState::Clock::now();
-    const QVariantMap first = state.update(desktop::readSnapshot(player), now);
-    EXPECT_EQ(first.keys(), (QStringList{"LoopStatus", "Metadata", "PlaybackStatus", "Shuffle", "Volume"}));
+    const QVariantMap first = state.update(desktop::readSnapshot(player));
+    EXPECT_EQ(first.keys(), (QStringList{"CanSeek", "LoopStatus", "Metadata", "PlaybackStatus", "Shuffle", "Volume"}));
     EXPECT_EQ(first, state.changingProperties());
     EXPECT_EQ(first.value("PlaybackStatus").toString(), QLatin1String("Stopped")) << "opened, not started";
     EXPECT_EQ(asMap(first.value("Metadata")).value("xesam:title").toString(), QLatin1String("Morning Song"));
     EXPECT_EQ(first.value("Volume").toDouble(), 0.5);
     EXPECT_EQ(first.value("Shuffle").toBool(), false);
     EXPECT_EQ(first.value("LoopStatus").toString(), QLatin1String("None"));
-    EXPECT_TRUE(state.update(desktop::readSnapshot(player), now).isEmpty()) << "nothing changed";
+    EXPECT_TRUE(state.update(desktop::readSnapshot(player)).isEmpty()) << "nothing changed";
+
 
     const struct {
         std::function<void()> change;
@@ -272,50 +316,16 @@ TEST_F(MprisPlayerTest, AStateReportsEverythingFirstThenOnlyWhatChanged) {
     };
     for (const auto& c : changes) {
         c.change();
-        EXPECT_EQ(state.update(desktop::readSnapshot(player), now), c.expected);
+        EXPECT_EQ(state.update(desktop::readSnapshot(player)), c.expected);
     }
 
     player.controls().next();
-    const QVariantMap next = state.update(desktop::readSnapshot(player), now);
+    const QVariantMap next = state.update(desktop::readSnapshot(player));
     ASSERT_EQ(next.keys(), QStringList{"Metadata"}) << "still playing";
     const QVariantMap metadata = asMap(next.value("Metadata"));
     EXPECT_EQ(metadata.value("xesam:title").toString(), QLatin1String("Noon"));
     EXPECT_FALSE(metadata.contains("mpris:length")) << "its length is not known";
     EXPECT_EQ(metadata, state.metadata());
-}
-
-TEST_F(MprisPlayerTest, ThePositionRunsWhilePlayingHoldsWhilePausedAndStartsAgainWithAnotherItem) {
-    MprisState state;
-    const auto t0 = MprisState::Clock::now();
-    const auto at = [&](double seconds) {
-        return t0 + std::chrono::duration_cast<MprisState::Clock::duration>(std::chrono::duration<double>(seconds));
-    };
-    PlayerSnapshot snapshot = playing("one", "100");
-    snapshot.state = PlayState::Ready;
-    state.update(snapshot, at(0));
-    EXPECT_EQ(state.position(at(5)), 0) << "not started";
-
-    snapshot.state = PlayState::Playing;
-    state.update(snapshot, at(10));
-    EXPECT_EQ(state.position(at(12.5)), 2'500'000);
-    snapshot.state = PlayState::Paused;
-    state.update(snapshot, at(13));
-    EXPECT_EQ(state.position(at(40)), 3'000'000) << "held while paused";
-    snapshot.state = PlayState::Transitioning;  // passing: keeps "Paused"
-    state.update(snapshot, at(41));
-    EXPECT_EQ(state.position(at(50)), 3'000'000);
-    snapshot.state = PlayState::Playing;
-    state.update(snapshot, at(50));
-    EXPECT_EQ(state.position(at(51)), 4'000'000);
-    EXPECT_EQ(state.position(at(500)), 100'000'000) << "never past the item's length";
-
-    state.update(playing("two", ""), at(60));
-    EXPECT_EQ(state.position(at(60)), 0) << "another item";
-    EXPECT_EQ(state.position(at(1060)), 1'000'000'000) << "no length, no bound";
-    PlayerSnapshot stopped = playing("two", "");
-    stopped.state = PlayState::Stopped;
-    state.update(stopped, at(1061));
-    EXPECT_EQ(state.position(at(1070)), 0);
 }
 
 // The scripted player with parts that fail: its current item cannot be
@@ -468,9 +478,12 @@ protected:
         PlayerHostTest::TearDown();
         // Taken off here, on this thread: dropped with the connection, the
         // match would be taken off on QtDBus's thread while the watch goes.
-        if (client)
+        if (client) {
             client->disconnect({}, desktop::kObjectPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
                                &watch, SLOT(changed(QString, QVariantMap, QStringList)));
+            client->disconnect({}, desktop::kObjectPath, desktop::kPlayerInterface, "Seeked", &watch,
+                               SLOT(seekedTo(qlonglong)));
+        }
         // QtDBus also watches the watch's end; its thread tears that down
         // with the connection, which may be after the watch is gone.
         QObject::disconnect(&watch, nullptr, nullptr, nullptr);
@@ -492,6 +505,8 @@ protected:
         ASSERT_TRUE(client->isConnected()) << client->lastError().message().toStdString();
         ASSERT_TRUE(client->connect({}, desktop::kObjectPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
                                     &watch, SLOT(changed(QString, QVariantMap, QStringList))));
+        ASSERT_TRUE(client->connect({}, desktop::kObjectPath, desktop::kPlayerInterface, "Seeked", &watch,
+                                    SLOT(seekedTo(qlonglong))));
         // The bus takes a connection's messages in order: once it answers
         // this, the match above is in place.
         busCall("GetId", {});
@@ -573,7 +588,7 @@ TEST_F(MprisBusTest, TheDesktopReadsAndControlsThePlayerOfTheLoadedHost) {
     const QVariantMap expected{{"PlaybackStatus", "Stopped"}, {"Volume", 0.5}, {"Shuffle", false},
                                {"LoopStatus", "None"}, {"Position", qlonglong(0)}, {"Rate", 1.0},
                                {"MinimumRate", 1.0}, {"MaximumRate", 1.0}, {"CanPlay", true}, {"CanPause", true},
-                               {"CanGoNext", true}, {"CanGoPrevious", true}, {"CanControl", true}, {"CanSeek", false}};
+                               {"CanGoNext", true}, {"CanGoPrevious", true}, {"CanControl", true}, {"CanSeek", true}};
     for (auto value = expected.begin(); value != expected.end(); ++value)
         EXPECT_EQ(properties.value(value.key()), value.value()) << value.key().toStdString();
     QVariantMap metadata = asMap(properties.value("Metadata"));
@@ -607,8 +622,25 @@ TEST_F(MprisBusTest, TheDesktopReadsAndControlsThePlayerOfTheLoadedHost) {
                   QLatin1String(c.value))
             << c.method;
     }
-    EXPECT_EQ(call(desktop::kPlayerInterface, "Seek", {QVariant::fromValue<qlonglong>(5'000'000)}).type(),
-              QDBusMessage::ReplyMessage) << "seeking does nothing";
+
+    // Seeks move the item and are told with Seeked; a SetPosition past the
+    // end or for another item does nothing, a Seek past the end is Next.
+    const auto seek = [&](const char* method, QVariantList arguments) {
+        EXPECT_EQ(call(desktop::kPlayerInterface, method, arguments).type(), QDBusMessage::ReplyMessage) << method;
+    };
+    const QVariant track = metadata.value("mpris:trackid");
+    seek("SetPosition", {track, qlonglong(100'000'000)});
+    seek("Seek", {qlonglong(-30'000'000)});
+    EXPECT_EQ(wmp.position(), 70.0);
+    EXPECT_EQ(get("Position").toLongLong(), 70'000'000);
+    seek("SetPosition", {track, qlonglong(184'000'000)});
+    seek("SetPosition", {QVariant::fromValue(desktop::trackIdOf("file:///music/noon.ogg", "Noon")), qlonglong(1)});
+    EXPECT_EQ(wmp.position(), 70.0);
+    seek("Seek", {qlonglong(114'000'000)});
+    EXPECT_EQ(wmp.currentMedia()->name(), "Noon");
+    EXPECT_TRUE(spinUntil([&] { return watch.seeked.size() >= 2; }));
+    EXPECT_EQ(watch.seeked, (std::vector<qlonglong>{100'000'000, 70'000'000}));
+    player("Previous");
     EXPECT_EQ(call(desktop::kPlayerInterface, "OpenUri", {"file:///elsewhere.ogg"}).type(), QDBusMessage::ErrorMessage);
     EXPECT_EQ(wmp.currentMedia()->name(), "Morning Song");
 

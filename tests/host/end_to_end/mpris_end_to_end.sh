@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The desktop's media controls on a real lumo-host session: a private
 # session bus, lumo-host playing a generated playlist through the real
-# player while it sleeps, and dbus-send in the desktop's place: it reads the
-# status and the item, sets the volume and pauses. lumo-host then reads, by
-# its own calls, what the desktop did. Then a host that polls the play state
+# player while it sleeps, and dbus-send and playerctl in the desktop's place:
+# they read the status and the item, seek, set the volume and pause.
+# lumo-host then reads, by its own calls, what the desktop did. Then a host that polls the play state
 # sees the end of its playlist although the media keys read it all along,
 # and playerctl follows a playlist of very short tagged files.
 #   mpris_end_to_end.sh LUMO_HOST LIBRARY WORK
@@ -49,6 +49,23 @@ await() {
 
 await PlaybackStatus '"Playing"'
 property Metadata | grep -q "file://$WORK/music/low.wav" || fail "the metadata does not name the playing item"
+
+# playerctl seeks: to 2 s (SetPosition of the current track), then 1 s on;
+# the position read back is the engine's, which plays on meanwhile. A seek
+# past the end is Next by the time it answers, seconds before low.wav ends.
+await CanSeek 'boolean true'
+position_within() {
+    local at
+    at=$(playerctl --player=lumo position) || fail "playerctl cannot read the position"
+    awk -v at="$at" -v low="$1" -v high="$2" 'BEGIN { exit !(at >= low && at <= high) }' ||
+        fail "position $at after $3, not within $1..$2"
+}
+playerctl --player=lumo position 2 || fail "playerctl cannot set the position"
+position_within 1.9 3.0 "position 2"
+playerctl --player=lumo position 1+ || fail "playerctl cannot seek"
+position_within 2.9 4.5 "position 1+"
+playerctl --player=lumo position 60+
+property Metadata | grep -q "file://$WORK/music/high.wav" || fail "a seek past the end did not go to the next item"
 dbus-send "${mpris[@]}" org.freedesktop.DBus.Properties.Set string:org.mpris.MediaPlayer2.Player \
     string:Volume variant:double:0.3 > /dev/null
 dbus-send "${mpris[@]}" org.mpris.MediaPlayer2.Player.Pause > /dev/null
