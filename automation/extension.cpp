@@ -16,6 +16,7 @@
 #include "failsafe/procedure.h"
 #include "platform/gst/host_wakeup.h"
 #include "player/audio_player_host.h"
+#include "player/desktop/mpris_service.h"
 
 namespace lumo::automation {
 namespace {
@@ -51,7 +52,9 @@ HRESULT cLUMOAudio::put_Position(double value) {
     Procedure proc("cLUMOAudio", "Property (Let) Position");
     // Not a number moves nothing; the player bounds the rest to the item.
     if (value != value) return hr::S_OK;
-    proc.step([&] { WMPlayer().seek(value); });
+    bool moved = false;
+    proc.step([&] { moved = WMPlayer().seek(value); });
+    if (moved) proc.step([] { player::desktop::announceHostSeek(); });
     return hr::S_OK;
 }
 

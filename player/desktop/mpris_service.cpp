@@ -135,6 +135,11 @@ public:
     void setVolume(double fraction) override;
     void setShuffle(bool on) override;
     void setLoopStatus(const QString& status) override;
+    // The host moved the item itself: clients hear where it is now.
+    void announceSeek() {
+        refresh();
+        if (announcing_ && player_) Q_EMIT player_->Seeked(state_.position());
+    }
 
 private:
     void refresh();
@@ -148,6 +153,7 @@ private:
     QString busName_;
     std::optional<QDBusConnection> connection_;
     std::unique_ptr<MprisObject> object_;
+    detail::PlayerAdaptor* player_ = nullptr;  // owned by object_
     QTimer sampler_;
     MprisState state_;
     bool announcing_ = false;
@@ -191,7 +197,7 @@ bool Service::open(const QString& address, std::string& problem) {
 
     object_ = std::make_unique<MprisObject>();
     new detail::RootAdaptor(object_.get());
-    new detail::PlayerAdaptor(object_.get(), *this);
+    player_ = new detail::PlayerAdaptor(object_.get(), *this);
     if (!connection.registerObject(QString::fromLatin1(kObjectPath), object_.get(), QDBusConnection::ExportAdaptors)) {
         problem = "the object " + std::string(kObjectPath) + " cannot be registered";
         return false;
@@ -325,5 +331,9 @@ void stopDesktopService() {
 }
 
 QString desktopServiceName() { return running ? running->busName() : QString(); }
+
+void announceHostSeek() {
+    if (running) running->announceSeek();
+}
 
 }  // namespace lumo::player::desktop

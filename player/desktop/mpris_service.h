@@ -38,5 +38,7 @@ void startDesktopService();
 void stopDesktopService();
 // The bus name the service holds; empty when it does not run.
 QString desktopServiceName();
+// After the host itself moved the item: Seeked with the new position.
+void announceHostSeek();
 
 }  // namespace lumo::player::desktop

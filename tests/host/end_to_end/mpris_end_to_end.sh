@@ -77,6 +77,24 @@ trap - EXIT
 grep -q '"wait": "Playstate=2", "ok": true' "$WORK/out.json" || fail "the host did not see the pause"
 grep -q '"call": "Volume", "result": 30' "$WORK/out.json" || fail "the host did not see the volume"
 
+# The host's own seek reaches the desktop as Seeked, with where it went.
+dbus-monitor --session "type='signal',interface='org.mpris.MediaPlayer2.Player',member='Seeked'" \
+    > "$WORK/seeked.txt" 2>&1 &
+monitor=$!
+cat > "$WORK/seek.lumo" <<'LINES'
+InitialisePL "" 0 "Keys Mix" 0 "" "" "" 2 0 "" 0
+DoPlay
+:wait Playstate=3 10000
+:sleep 300
+Position = 3
+:sleep 300
+DoStop
+LINES
+"$HOST" "$WORK/seek.lumo" > "$WORK/out.json" 2> "$WORK/err.txt" || fail "lumo-host exited $?"
+sleep 0.2
+kill $monitor
+grep -Eq "int64 (29|30|31)[0-9]{5}$" "$WORK/seeked.txt" || fail "the host's seek was not told: $(cat "$WORK/seeked.txt")"
+
 gst-launch-1.0 -q audiotestsrc num-buffers=20 ! audio/x-raw,rate=44100,channels=2 ! wavenc \
     ! filesink location="$WORK/music/short.wav"
 printf '#EXTM3U\n%s\n' "$WORK/music/short.wav" > "$WORK/playlists/Short.m3u"
