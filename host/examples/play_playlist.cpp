@@ -1,10 +1,9 @@
 // A C++ host: creates the object by its ProgID, activates a standard
-// playlist and plays it until the player has played, then stops.
+// playlist and plays it until the player tells it plays, then stops. It
+// runs no event loop of its own, so it waits in DoEvents.
 //   play_playlist "Demo Mix"
 
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "lumo/lumo_audio_client.h"
 
@@ -26,11 +25,15 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::printf("activated %s\n", audio.GetCurrentPlaylist().c_str());
-        audio.DoPlay();
         bool played = false;
-        for (int i = 0; i < 200 && !played; ++i) {
-            played = audio.Playstate() == 3;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const lumo::EventSubscription events = audio.subscribe([&](const lumo::Event& event) {
+            if (event.id == lumo::events::PlayStateChange && event.arguments[0].toInt32() == 3) played = true;
+        });
+        audio.DoPlay();
+        for (int i = 0; i < 200 && !played; ++i) audio.DoEvents(50);
+        if (played) {
+            const lumo::CurrentItem item = audio.currentItem();
+            std::printf("playing %s (%.1f s) at %.1f s\n", item.title.c_str(), item.duration, audio.Position());
         }
         audio.DoStop();
         audio.DoTerminate();
