@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Hosts built against an installed LUMO Audio Player, not the build tree:
-# the C++ host (CMake package, and pkg-config alone) and the C host
-# (pkg-config) each create the object by its ProgID and play a generated
-# playlist; the Python example
+# the C++ host (CMake package) and the C host (pkg-config) each create the
+# object by its ProgID and play a generated playlist; the Python example
 # selects, activates and plays through the installed module. First through
 # the system's class registration the install wrote, then through the
 # user's, made by the installed lumo-host --register.
@@ -45,12 +44,6 @@ for host in play_playlist play_playlist_c; do
     if ldd "$WORK/hosts/$host" | grep -q "${BUILD:-/nonexistent}/lib/"; then fail "$host is linked to the build tree"; fi
 done
 
-# The C++ host with nothing but pkg-config's flags, as the host guide shows.
-export PKG_CONFIG_PATH=$LIBDIR/pkgconfig
-g++ -Wall -Wextra -Werror -o "$WORK/play_playlist_pc" "$SOURCE/host/examples/play_playlist.cpp" \
-    $(pkg-config --cflags --libs LUMOAudioPlayer) 2> "$WORK/pkg-config-build.log" ||
-    { cat "$WORK/pkg-config-build.log"; fail "the C++ host does not build with pkg-config's flags"; }
-
 play() {
     local out
     out=$("$@" 2>&1) || { printf '%s\n' "$out"; fail "$* exited $?"; }
@@ -63,8 +56,6 @@ step "system registration: the C++ host plays"
 play "$WORK/hosts/play_playlist" "Demo Mix"
 step "system registration: the C host plays"
 play "$WORK/hosts/play_playlist_c" "Demo Mix"
-step "system registration: the C++ host built with pkg-config alone plays"
-LD_LIBRARY_PATH=$LIBDIR play "$WORK/play_playlist_pc" "Demo Mix"
 step "the C host says why a missing playlist is not activated"
 out=$("$WORK/hosts/play_playlist_c" "No Such List" 2>&1) && fail "a missing playlist was activated"
 grep -q "not activated: playlist error flags" <<<"$out" || fail "no reason given: $out"
