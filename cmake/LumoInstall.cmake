@@ -41,7 +41,7 @@ install(FILES
 # pcfiledir), so a tree installed under any prefix stays right, whatever
 # the depth of the libdir (lib, lib/x86_64-linux-gnu).
 # LUMOAudioPlayer: C++ hosts; the wrapper's headers need C++20.
-# lumo: C hosts, the C API alone (a C compiler rejects -std=c++20).
+# lumo: C hosts, the C API alone (a C compiler warns at -std=c++20).
 file(RELATIVE_PATH LUMO_PC_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
 string(REGEX REPLACE "/$" "" LUMO_PC_PREFIX "${LUMO_PC_PREFIX}")
 set(LUMO_PC_NAME LUMOAudioPlayer)
