@@ -25,12 +25,20 @@ BENCH_FLAGS = --benchmark_out_format=json \
 	--benchmark_repetitions=5 \
 	--benchmark_report_aggregates_only=true
 
-.PHONY: all deps build test test-sanitize test-tsan bench demo fuzz crash-test soak stress deb package-check clean
+.PHONY: all deps deps-package deps-bench build test test-sanitize test-tsan bench demo fuzz crash-test soak stress deb package-check lintian clean
 
 all: build
 
+# What building, testing and the demo need; the packaging tools and the
+# benchmarks' peers come with the targets that use them.
 deps:
 	bash scripts/install-deps
+
+deps-package:
+	bash scripts/install-deps --package
+
+deps-bench:
+	bash scripts/install-deps --bench
 
 build: deps
 	@if [ ! -f $(BUILD_DIR)/CMakeCache.txt ] || [ ! -f $(BUILD_DIR)/build.ninja ]; then \
@@ -53,7 +61,10 @@ test-tsan: deps
 	cmake --build $(TSAN_DIR) --target $(TSAN_SUITES)
 	$(TSAN_ENV) ctest --test-dir $(TSAN_DIR) --output-on-failure -j2 -L '^(platform_gst_tests|player_tests)$$'
 
-bench: build
+# Configured again so that the peers just installed are found.
+bench: deps-bench
+	cmake -S . -B $(BUILD_DIR) -G Ninja
+	cmake --build $(BUILD_DIR)
 	mkdir -p $(BENCH_DIR)
 	@found=0; \
 	for exe in $(BENCH_DIR)/*_bench; do \
@@ -65,15 +76,19 @@ bench: build
 	done; \
 	if [ $$found -eq 0 ]; then echo "no benchmarks built (add bench/<name>_bench.cpp)"; fi
 
-# The Debian package of everything `cmake --install` puts in place, under /usr.
-deb: build
-	cd $(BUILD_DIR) && cpack -G DEB
-	@ls $(BUILD_DIR)/packages/*.deb
+# The Debian packages of debian/ (dpkg-buildpackage, from a copy of the
+# tree), into $(BUILD_DIR)/packages.
+deb: deps deps-package
+	bash scripts/build-deb $(BUILD_DIR)
 
-# Installs the package on this machine (root or sudo) and builds and runs
-# hosts against it, as a fresh machine would.
+# Installs the packages on this machine (root or sudo), builds and runs
+# hosts against them, as a fresh machine would, and removes them again.
 package-check: deb
 	bash scripts/package-check $(BUILD_DIR)
+
+# lintian over what make deb built; any error or warning fails.
+lintian:
+	lintian --fail-on error,warning $(BUILD_DIR)/packages/*.changes
 
 demo: build
 	SHOW_ERROR=$(SHOW_ERROR) bash scripts/demo

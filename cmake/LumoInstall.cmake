@@ -14,7 +14,13 @@ install(TARGETS LUMOAudioPlayer lumo
 install(TARGETS lumo-host lumo-trace-monitor lumo-check-playlist
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/lumo" DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES "${PROJECT_SOURCE_DIR}/docs/lumo-host.1" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES "${PROJECT_SOURCE_DIR}/docs/lumo-host.1" "${PROJECT_SOURCE_DIR}/docs/lumo-check-playlist.1"
+    "${PROJECT_SOURCE_DIR}/docs/lumo-trace-monitor.1" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The MPRIS service's DesktopEntry names this file; sound menus take the
+# player's name and icon from it.
+install(FILES "${PROJECT_SOURCE_DIR}/data/lumo-audio-player.desktop" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES "${PROJECT_SOURCE_DIR}/data/lumo-audio-player.svg"
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 install(EXPORT LUMOAudioPlayerTargets
     NAMESPACE LUMOAudioPlayer::
@@ -31,11 +37,23 @@ install(FILES
     "${PROJECT_BINARY_DIR}/LUMOAudioPlayerConfigVersion.cmake"
     DESTINATION ${LUMO_CMAKE_DIR})
 
-# The pkg-config file finds its prefix from its own place (pkg-config's
-# pcfiledir), so a tree installed under any prefix stays right.
-configure_file("${PROJECT_SOURCE_DIR}/cmake/LUMOAudioPlayer.pc.in"
-    "${PROJECT_BINARY_DIR}/LUMOAudioPlayer.pc" @ONLY)
-install(FILES "${PROJECT_BINARY_DIR}/LUMOAudioPlayer.pc" DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+# The pkg-config files find their prefix from their own place (pkg-config's
+# pcfiledir), so a tree installed under any prefix stays right, whatever
+# the depth of the libdir (lib, lib/x86_64-linux-gnu).
+# LUMOAudioPlayer: C++ hosts; the wrapper's headers need C++20.
+# lumo: C hosts, the C API alone (a C compiler warns at -std=c++20).
+file(RELATIVE_PATH LUMO_PC_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
+string(REGEX REPLACE "/$" "" LUMO_PC_PREFIX "${LUMO_PC_PREFIX}")
+set(LUMO_PC_NAME LUMOAudioPlayer)
+set(LUMO_PC_DESCRIPTION "the client library C++ hosts link (lumo/lumo_audio_client.h, and the C API lumo/lumo.h)")
+set(LUMO_PC_CFLAGS "-I\${includedir} -std=c++20")
+configure_file("${PROJECT_SOURCE_DIR}/cmake/LUMOAudioPlayer.pc.in" "${PROJECT_BINARY_DIR}/LUMOAudioPlayer.pc" @ONLY)
+set(LUMO_PC_NAME lumo)
+set(LUMO_PC_DESCRIPTION "the client library C hosts link (the C API lumo/lumo.h)")
+set(LUMO_PC_CFLAGS "-I\${includedir}")
+configure_file("${PROJECT_SOURCE_DIR}/cmake/LUMOAudioPlayer.pc.in" "${PROJECT_BINARY_DIR}/lumo.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/LUMOAudioPlayer.pc" "${PROJECT_BINARY_DIR}/lumo.pc"
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 # The Python module goes where Debian's python3 finds modules of packages.
 set(LUMO_PYTHON_DIR "lib/python3/dist-packages" CACHE STRING "Where the Python module is installed, below the prefix")

@@ -36,7 +36,7 @@ std::optional<fs::path> findLibrary(const LibrarySearch& search) {
         // The build tree keeps the library in ../lib; an installed lumo-host
         // finds it in the libdir of its own prefix.
         for (const fs::path& candidate : {folder.parent_path() / "lib" / kLibraryFile,
-                                          (folder / LUMO_RELATIVE_LIBDIR / kLibraryFile).lexically_normal(),
+                                          (folder / LUMO_RELATIVE_LIBDIR / LUMO_INSTALLED_LIBRARY_FILE).lexically_normal(),
                                           folder / kLibraryFile})
             if (isFile(candidate)) return candidate;
     }

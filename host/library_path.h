@@ -2,7 +2,8 @@
 // Which library :register and :unregister hand to the entry points, first
 // found wins: the one named on the command line or in the statement, then
 // $LUMO_LIBRARY, then libLUMOAudioPlayer.so in ../lib beside lumo-host (the
-// build tree), in the installed libdir of lumo-host's prefix, or in
+// build tree), libLUMOAudioPlayer.so.0 in the installed libdir of
+// lumo-host's prefix, libLUMOAudioPlayer.so in
 // lumo-host's own folder, then the library the ProgID is registered with
 // (the user's registration, else the system's).
 

@@ -20,6 +20,16 @@ void* load(const std::filesystem::path& library, std::string* error) {
     return handle;
 }
 
+// Every place that was searched, and how to register.
+std::string notRegistered(std::string_view progId) {
+    std::string folders;
+    for (const std::filesystem::path& folder : registry::systemClassesFolders())
+        folders += (folders.empty() ? "" : ", ") + folder.string();
+    return std::string(progId) + " is not registered: no " + registrationFile(progId).string() +
+           " (the user's) and no " + std::string(progId) + ".class in " + (folders.empty() ? "no system folder" : folders) +
+           " (the system's); install the package or run lumo-host --register";
+}
+
 }  // namespace
 
 HRESULT callEntryPoint(const std::filesystem::path& library, const char* name, std::string* error) {
@@ -44,7 +54,7 @@ CreatedObject CreateObject(std::string_view progId) {
     std::string why;
     const std::optional<registry::Registration> registration = registry::readRegistration(progId, &why);
     if (!registration) {
-        if (why.empty()) why = std::string(progId) + " is not registered (no " + registrationFile(progId).string() + ")";
+        if (why.empty()) why = notRegistered(progId);
         return fail(hr::REGDB_E_CLASSNOTREG, why);
     }
     std::error_code error;
