@@ -2,6 +2,8 @@
 // player in, each control, the state it settles in and the item it is on.
 // And reading, however often and by however many readers, changes nothing.
 
+#include <gmock/gmock.h>
+
 #include "gst_test_support.h"
 #include "platform/gst/play_states.h"
 
@@ -124,8 +126,9 @@ TEST(StateModel, PlayAfterTheEndPlaysTheLastItemAgainOrTheFirstWhenRewound) {
         ASSERT_TRUE(waitFor(player, S::MediaEnded));
         EXPECT_EQ(currentName(player), rewind ? "tone0" : "tone1");
         player.controls().play();
+        // The item opens again; a quick one may play before play() returns.
         const auto seen = watch(player, [](S state) { return state == S::Playing; });
-        EXPECT_EQ(seen, (std::vector<S>{S::Transitioning, S::Playing})) << ::testing::PrintToString(seen);
+        EXPECT_THAT(seen, ::testing::AnyOf(std::vector<S>{S::Transitioning, S::Playing}, std::vector<S>{S::Playing}));
         EXPECT_EQ(currentName(player), rewind ? "tone0" : "tone1");
     }
 }
