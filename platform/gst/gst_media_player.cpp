@@ -62,6 +62,16 @@ void GstMediaPlayer::setCurrentMedia(MediaPtr media) {
     requirePipeline();
     catchUp();
     int item = indexInPlaylist(media);
+    const Target target = autoStart_ ? Target::Playing : Target::Ready;
+    if (item >= 0 && item == currentIndex_ && state_ == PlayState::Transitioning && target_ == target &&
+        !seekingTo_) {
+        // Already opening for the same end (a host that assigns the playlist
+        // and then its first item): a second start would only cut the
+        // first one short, and a stream cut while it is being recognised
+        // can report a failure of its own.
+        processEvents();
+        return;
+    }
     if (item >= 0) {
         order_.moveTo(item);
     } else {
@@ -70,7 +80,7 @@ void GstMediaPlayer::setCurrentMedia(MediaPtr media) {
         currentIndex_ = -1;
         item = 0;
     }
-    open(item, autoStart_ ? Target::Playing : Target::Ready);
+    open(item, target);
     processEvents();
 }
 

@@ -27,6 +27,14 @@ GstState gstStateOf(int target) {
     return states[target];
 }
 
+bool typeNotFound(GstMessage* message) {
+    GError* error = nullptr;
+    gst_message_parse_error(message, &error, nullptr);
+    const bool unknown = error && error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND;
+    if (error) g_error_free(error);
+    return unknown;
+}
+
 std::string secondsText(std::chrono::milliseconds limit) {
     const auto seconds = (limit.count() + 999) / 1000;
     return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
@@ -123,6 +131,15 @@ void GstMediaPlayer::handleError(EngineEvent& event) {
         const Target target = target_;
         post([](Pipeline& pipeline) { pipeline.switchToFallbackSink(); });
         if (currentIndex_ >= 0) open(currentIndex_, target, std::nullopt, true);
+        return;
+    }
+    if (!retried_ && state_ == PlayState::Transitioning && currentIndex_ >= 0 && currentUri_.starts_with("file:") &&
+        typeNotFound(event.message)) {
+        // Under load playbin's type finding, cut short while its source
+        // starts, can call a sound file unknown. From NULL the item is
+        // recognised afresh; a file that is really no media fails again.
+        retried_ = true;
+        open(currentIndex_, target_, std::nullopt, true);
         return;
     }
     // An error while a handed-over item starts is that item's.
