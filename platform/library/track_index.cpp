@@ -27,6 +27,20 @@ CREATE TABLE tracks(
 CREATE TABLE rejected(file BLOB PRIMARY KEY, size INTEGER NOT NULL, mtime INTEGER NOT NULL) WITHOUT ROWID;
 )sql";
 
+// What the playlist folders' files gave (see playlist_store.h); added in version 2.
+const char* const PlaylistSchema = R"sql(
+CREATE TABLE playlist_files(
+    file BLOB PRIMARY KEY,
+    size INTEGER NOT NULL,
+    mtime INTEGER NOT NULL,
+    settled INTEGER NOT NULL,
+    kind INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    count INTEGER NOT NULL,
+    rules TEXT NOT NULL,
+    problem TEXT NOT NULL) WITHOUT ROWID;
+)sql";
+
 const char* const Columns =
     "file, title, artist, album, genre, year, number, duration, format, has_video, added, size, mtime";
 
@@ -91,12 +105,19 @@ void TrackIndex::openAt(const std::filesystem::path& file) {
     if (db_->pragma("application_id") == 0 && db_->pragma("user_version") == 0 && db_->pragma("page_count") <= 1) {
         Transaction transaction(*db_);
         db_->exec(Schema);
+        db_->exec(PlaylistSchema);
         db_->exec(("PRAGMA application_id = " + std::to_string(ApplicationId) +
                    "; PRAGMA user_version = " + std::to_string(SchemaVersion))
                       .c_str());
         transaction.commit();
     } else if (db_->pragma("application_id") != ApplicationId) {
         throw SqliteError(SQLITE_NOTADB, "not a track index");
+    } else if (db_->pragma("user_version") == 1) {
+        // The tracks stay; only the playlist files are new.
+        Transaction transaction(*db_);
+        db_->exec(PlaylistSchema);
+        db_->exec(("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
+        transaction.commit();
     } else if (const int64_t version = db_->pragma("user_version"); version != SchemaVersion) {
         throw SqliteError(SQLITE_NOTADB,
                           "schema version " + std::to_string(version) + ", expected " + std::to_string(SchemaVersion));
@@ -207,6 +228,10 @@ std::vector<std::optional<Track>> TrackIndex::find(const std::vector<std::filesy
         transaction.commit();
         return tracks;
     });
+}
+
+void TrackIndex::use(const std::function<void(Database&)>& work) {
+    guarded([&] { work(*db_); });
 }
 
 int64_t TrackIndex::trackCount() {
