@@ -181,6 +181,9 @@ auto TrackIndex::guarded(Work work) {
 std::unordered_map<std::string, TrackIndex::KnownFile> TrackIndex::knownFiles() {
     return guarded([&] {
         std::unordered_map<std::string, KnownFile> known;
+        // Sized once: growing it row by row costs a library of 100,000 tracks tens of milliseconds.
+        Statement count(db_->handle(), "SELECT (SELECT count(*) FROM tracks) + (SELECT count(*) FROM rejected)");
+        if (count.step()) known.reserve(static_cast<size_t>(count.integer(0)));
         Statement rows(db_->handle(),
                        "SELECT file, size, mtime, 1 FROM tracks UNION ALL SELECT file, size, mtime, 0 FROM rejected");
         while (rows.step()) known[rows.text(0)] = {{rows.integer(1), rows.integer(2)}, rows.integer(3) != 0};
