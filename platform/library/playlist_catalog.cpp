@@ -85,7 +85,7 @@ void PlaylistCatalog::update() {
     changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
     for (const std::filesystem::path& file : changed) check(file);
     // Every folder has been listed once: what was kept of files not found is out of date.
-    for (const auto& [file, row] : stored_) unsaved_.insert(file);
+    for (const auto& [file, row] : stored_) unsaved_[file] = std::nullopt;
     stored_.clear();
     if (!unsaved_.empty()) saveChanges();
     if (changed_) sort();
@@ -133,7 +133,7 @@ void PlaylistCatalog::list(const Folder& folder) {
     for (auto it = files_.lower_bound(prefix);
          it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
         if (std::filesystem::path(it->first).parent_path() == folder.path && !present.count(it->first)) {
-            unsaved_.insert(it->first);
+            unsaved_[it->first] = std::nullopt;
             it = files_.erase(it);
             changed_ = true;
         } else {
@@ -147,30 +147,28 @@ void PlaylistCatalog::check(const std::filesystem::path& file) {
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !isCatalogFile(file)) {
         if (known != files_.end()) {
-            unsaved_.insert(known->first);
+            unsaved_[known->first] = std::nullopt;
             files_.erase(known);
             changed_ = true;
         }
         return;
     }
     const FileVersion version = versionOf(info);
-    if (known != files_.end() && known->second.row.version == version) return;
-    StoredPlaylistFile row;
+    if (known != files_.end() && known->second.version == version) return;
     const auto stored = stored_.find(file.native());
     if (stored != stored_.end() && stored->second.settled && stored->second.version == version) {
-        row = std::move(stored->second);
+        files_[file.native()] = {version, entryOf(stored->second, file)};
     } else {
-        row = read(file, version);
+        StoredPlaylistFile row = read(file, version);
         // A file changed in the last second before it was read may change
         // again within the same tick of the file system's clock, its size
         // and time left as they were (the "racy git" problem): such a row is
         // not trusted by the next catalogue, which reads the file again.
         row.settled = version.mtime < readSince_ - Second;
-        unsaved_.insert(file.native());
+        files_[file.native()] = {version, entryOf(row, file)};
+        unsaved_[file.native()] = std::move(row);
     }
     if (stored != stored_.end()) stored_.erase(stored);
-    std::optional<CatalogEntry> entry = entryOf(row, file);
-    files_[file.native()] = {std::move(row), std::move(entry)};
     changed_ = true;
 }
 
@@ -241,9 +239,9 @@ void PlaylistCatalog::loadStored() {
 void PlaylistCatalog::saveChanges() {
     std::vector<StoredPlaylistFile> changed;
     std::vector<std::string> removed;
-    for (const std::string& file : unsaved_) {
-        if (const auto known = files_.find(file); known != files_.end())
-            changed.push_back(known->second.row);
+    for (auto& [file, row] : unsaved_) {
+        if (row)
+            changed.push_back(std::move(*row));
         else
             removed.push_back(file);
     }

@@ -20,10 +20,10 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/library/auto_rules.h"
@@ -59,7 +59,7 @@ private:
         int watch = -1;
     };
     struct Known {
-        StoredPlaylistFile row;
+        FileVersion version;
         std::optional<CatalogEntry> entry;  // nothing: not a playlist
     };
 
@@ -78,8 +78,9 @@ private:
     bool loaded_ = false;
     int64_t readSince_ = 0;  // when the current update began, in nanoseconds
     // What an earlier catalogue kept, until the first update has looked at the files.
-    std::map<std::string, StoredPlaylistFile> stored_;
-    std::set<std::string> unsaved_;  // files whose row in the index is out of date
+    std::unordered_map<std::string, StoredPlaylistFile> stored_;
+    // The rows the index is to get (nothing: the file is gone), by the bytes of the path.
+    std::map<std::string, std::optional<StoredPlaylistFile>> unsaved_;
     int inotify_ = -1;
     std::vector<Folder> folders_;
     std::map<std::string, Known> files_;  // by the bytes of the path
