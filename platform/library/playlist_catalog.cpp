@@ -44,8 +44,9 @@ std::string onceKey(const StoredPlaylistFile& row) {
 
 }  // namespace
 
-PlaylistCatalog::PlaylistCatalog(const std::vector<std::filesystem::path>& folders, LibraryLog& log, TrackIndex& index)
-    : log_(log), index_(index) {
+PlaylistCatalog::PlaylistCatalog(const std::vector<std::filesystem::path>& folders, LibraryLog& log, TrackIndex& index,
+                                 const LibraryHooks& hooks)
+    : log_(log), index_(index), hooks_(hooks) {
     inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (inotify_ < 0)
         log_.write(std::string("playlist folders are listed again on each look-up: inotify failed: ") +
@@ -155,11 +156,15 @@ void PlaylistCatalog::check(const std::filesystem::path& file) {
     }
     const FileVersion version = versionOf(info);
     if (known != files_.end() && known->second.version == version) return;
+    const int64_t statusChanged = int64_t{info.st_ctim.tv_sec} * Second + info.st_ctim.tv_nsec;
     const auto stored = stored_.find(file.native());
-    if (stored != stored_.end() && stored->second.settled && stored->second.version == version) {
+    if (stored != stored_.end() && stored->second.settled && stored->second.version == version &&
+        stored->second.statusChanged == statusChanged) {
         files_[file.native()] = {version, entryOf(stored->second, file)};
     } else {
+        if (hooks_.fileRead) hooks_.fileRead(file);
         StoredPlaylistFile row = read(file, version);
+        row.statusChanged = statusChanged;
         // A file changed in the last second before it was read may change
         // again within the same tick of the file system's clock, its size
         // and time left as they were (the "racy git" problem): such a row is

@@ -9,8 +9,9 @@
 // per version of the file and left out.
 //
 // What each file gave is kept in the index, so that the first update of a
-// new catalogue reads only the files whose size or modification time
-// (nanoseconds) changed since: the others cost a stat each.
+// new catalogue reads only the files whose size, modification time
+// (nanoseconds) or status change time changed since: the others cost a stat
+// each.
 //
 // Order: by name (ASCII letters in either case alike, then the exact bytes),
 // then by file path. Names are the playlist's title where its format has one,
@@ -43,7 +44,9 @@ struct CatalogEntry {
 
 class PlaylistCatalog {
 public:
-    PlaylistCatalog(const std::vector<std::filesystem::path>& folders, LibraryLog& log, TrackIndex& index);
+    // `hooks.fileRead` hears of each file read (not taken from the index).
+    PlaylistCatalog(const std::vector<std::filesystem::path>& folders, LibraryLog& log, TrackIndex& index,
+                    const LibraryHooks& hooks);
     ~PlaylistCatalog();
     PlaylistCatalog(const PlaylistCatalog&) = delete;
     PlaylistCatalog& operator=(const PlaylistCatalog&) = delete;
@@ -75,6 +78,7 @@ private:
 
     LibraryLog& log_;
     TrackIndex& index_;
+    const LibraryHooks& hooks_;
     bool loaded_ = false;
     int64_t readSince_ = 0;  // when the current update began, in nanoseconds
     // What an earlier catalogue kept, until the first update has looked at the files.

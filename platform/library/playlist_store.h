@@ -1,9 +1,9 @@
 #pragma once
 // What the index keeps of each file of the playlist folders, so that a new
 // library reads again only the files that changed since an earlier one read
-// them: the file's size and modification time, what the catalogue made of it
-// (a playlist's name and count, a rule file's text, or not a playlist) and the
-// line logged about that version of the file.
+// them: the file's size, modification and status change times, what the
+// catalogue made of it (a playlist's name and count, a rule file's text, or
+// not a playlist) and the line logged about that version of the file.
 
 #include <cstdint>
 #include <string>
@@ -20,6 +20,7 @@ struct StoredPlaylistFile {
 
     std::string file;  // the bytes of the path
     FileVersion version;
+    int64_t statusChanged = 0;  // ctime, nanoseconds: a file made readable again is read again
     // False when the file was changed less than a second before it was kept:
     // it may have changed again since without its size or time showing it.
     bool settled = false;

@@ -33,6 +33,7 @@ CREATE TABLE playlist_files(
     file BLOB PRIMARY KEY,
     size INTEGER NOT NULL,
     mtime INTEGER NOT NULL,
+    ctime INTEGER NOT NULL,
     settled INTEGER NOT NULL,
     kind INTEGER NOT NULL,
     name TEXT NOT NULL,

@@ -2,6 +2,7 @@
 // which order, how it follows the folders, and what the items answer.
 #include <chrono>
 #include <cstdlib>
+#include <set>
 
 #include "failsafe/runtime_error.h"
 #include "library_fixture.h"
@@ -96,7 +97,7 @@ TEST_F(MediaLibraryTest, BadFilesAreLeftOutAndLoggedOnce) {
 }
 
 // A new library takes from the index what an earlier one read, and reads a
-// file again when its size or time (to the nanosecond) changed, or when it
+// file again when its size or times (to the nanosecond) changed, or when it
 // was changed in the second before it was read.
 TEST_F(MediaLibraryTest, ANewLibraryReadsOnlyChangedPlaylistFiles) {
     const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
@@ -104,25 +105,29 @@ TEST_F(MediaLibraryTest, ANewLibraryReadsOnlyChangedPlaylistFiles) {
         writeText(lists / file, Xspf + title + XspfEnd);
         fs::last_write_time(lists / file, hourAgo);
     };
-    for (const char* file : {"kept.xspf", "edited.xspf", "grown.xspf"}) write(file, "A");
+    for (const char* file : {"kept.xspf", "edited.xspf", "grown.xspf", "opened.xspf"}) write(file, "A");
     writeText(lists / "racy.xspf", Xspf + "A" + XspfEnd);  // changed just now
     writeText(lists / "bad.autopl", "[Auto Playlist]\nRule1=colour is red\n");
     writeText(lists / "binary.m3u", std::string("\x01\x00", 2));
     fs::last_write_time(lists / "bad.autopl", hourAgo);
     fs::last_write_time(lists / "binary.m3u", hourAgo);
-    EXPECT_EQ(namesOf(open()->getAll()), (Names{"A", "A", "A", "A"}));
+    EXPECT_EQ(namesOf(open()->getAll()), (Names{"A", "A", "A", "A", "A"}));
 
-    write("kept.xspf", "B");  // the same size and time: taken from the index
-    write("edited.xspf", "B");
+    write("edited.xspf", "B");  // the same size, a nanosecond later
     fs::last_write_time(lists / "edited.xspf", hourAgo + std::chrono::nanoseconds(1));
-    write("grown.xspf", "BB");
+    write("grown.xspf", "BB");  // the same time, another size
     const auto racyTime = fs::last_write_time(lists / "racy.xspf");
     writeText(lists / "racy.xspf", Xspf + "B" + XspfEnd);
     fs::last_write_time(lists / "racy.xspf", racyTime);
+    fs::permissions(lists / "opened.xspf", fs::perms::owner_exec, fs::perm_options::add);  // its status only
     logged.clear();
+    reads.clear();
     auto library = open();
     const PlaylistArrayPtr all = library->getAll();
-    EXPECT_EQ(namesOf(all), (Names{"A", "B", "B", "BB"}));
+    EXPECT_EQ(std::set<fs::path>(reads.begin(), reads.end()),
+              (std::set<fs::path>{lists / "edited.xspf", lists / "grown.xspf", lists / "opened.xspf",
+                                  lists / "racy.xspf"}));
+    EXPECT_EQ(namesOf(all), (Names{"A", "A", "B", "B", "BB"}));
     EXPECT_EQ(all->item(0)->count(), 1);
     EXPECT_EQ(loggedWith({"bad.autopl:2: unknown field 'colour'"}), 1) << allLogged();
     EXPECT_EQ(loggedWith({"binary.m3u", "binary data"}), 1) << allLogged();
