@@ -21,8 +21,8 @@ struct StoredPlaylistFile {
     std::string file;  // the bytes of the path
     FileVersion version;
     int64_t statusChanged = 0;  // ctime, nanoseconds: a file made readable again is read again
-    // False when the file was changed less than a second before it was kept:
-    // it may have changed again since without its size or time showing it.
+    // False when the file was changed less than a second before it was read:
+    // it may have changed again since without its size or times showing it.
     bool settled = false;
     Kind kind = Kind::NotAPlaylist;
     std::string name;  // a playlist's
