@@ -162,7 +162,7 @@ void PlaylistCatalog::check(const std::filesystem::path& file) {
         stored->second.statusChanged == statusChanged) {
         files_[file.native()] = {version, entryOf(stored->second, file)};
     } else {
-        if (hooks_.fileRead) hooks_.fileRead(file);
+        if (hooks_.playlistFileRead) hooks_.playlistFileRead(file);
         StoredPlaylistFile row = read(file, version);
         row.statusChanged = statusChanged;
         // A file changed in the last second before it was read may change

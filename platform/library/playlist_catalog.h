@@ -44,7 +44,6 @@ struct CatalogEntry {
 
 class PlaylistCatalog {
 public:
-    // `hooks.fileRead` hears of each file read (not taken from the index).
     PlaylistCatalog(const std::vector<std::filesystem::path>& folders, LibraryLog& log, TrackIndex& index,
                     const LibraryHooks& hooks);
     ~PlaylistCatalog();

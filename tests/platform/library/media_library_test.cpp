@@ -118,10 +118,10 @@ TEST_F(MediaLibraryTest, ANewLibraryReadsOnlyChangedPlaylistFiles) {
     write("grown.xspf", "BB");  // the same time, another size
     fs::permissions(lists / "opened.xspf", fs::perms::owner_exec, fs::perm_options::add);  // its status only
     logged.clear();
-    reads.clear();
+    playlistReads.clear();
     auto library = open();
     const PlaylistArrayPtr all = library->getAll();
-    EXPECT_EQ(std::set<fs::path>(reads.begin(), reads.end()),
+    EXPECT_EQ(std::set<fs::path>(playlistReads.begin(), playlistReads.end()),
               (std::set<fs::path>{lists / "edited.xspf", lists / "grown.xspf", lists / "opened.xspf",
                                   lists / "racy.xspf"}));
     EXPECT_EQ(namesOf(all), (Names{"A", "A", "A", "B", "BB"}));

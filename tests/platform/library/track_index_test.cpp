@@ -161,7 +161,7 @@ TEST_F(TrackIndexTest, AnIndexOfTheFirstVersionKeepsItsTracks) {
     ASSERT_EQ(sqlite3_exec_on(indexFile, "DROP TABLE playlist_files; PRAGMA user_version = 1"), SQLITE_OK);
     reads.clear();
     EXPECT_EQ(itemNames(only(open()->getAll())), Names{"a"});
-    EXPECT_EQ(reads, std::vector<fs::path>{lists / "list.m3u"}) << allLogged();  // not the music
+    EXPECT_TRUE(reads.empty()) << allLogged();
 }
 
 TEST_F(TrackIndexTest, IndexThatCannotBeWrittenLivesInMemory) {
