@@ -17,6 +17,8 @@ struct LibraryHooks {
     LogHook log;                                                 // default: one line on stderr
     std::function<void(const std::filesystem::path&)> fileRead;  // each music file read for the index
     std::function<int64_t()> now;                                // seconds since the epoch; default: system clock
+    // Each playlist or rule file read (those the index knows unchanged are not).
+    std::function<void(const std::filesystem::path&)> playlistFileRead;
 };
 
 // The hooks' clock, else the system clock.

@@ -54,6 +54,7 @@ void LibraryPlaylist::start() const {
     std::call_once(started_, [&] {
         bool fresh = true;
         items_ = claimItems(fresh);
+        begun_.store(true, std::memory_order_release);
         if (!fresh) return;
         auto run = [items = items_, build = builder()] {
             build([&](MediaPtr item) {
@@ -78,12 +79,15 @@ void LibraryPlaylist::waitFor(size_t index) const {
 }
 
 int32_t LibraryPlaylist::count() const {
+    // A host lists the playlists with their counts: that reads no file.
+    const int32_t known = countBeforeBuilt();
+    if (known >= 0 && !begun_.load(std::memory_order_acquire)) return known;
     start();
     {
         std::lock_guard lock(items_->mutex);
         if (items_->done) return static_cast<int32_t>(items_->items.size());
     }
-    if (const int32_t known = countBeforeBuilt(); known >= 0) return known;
+    if (known >= 0) return known;
     waitFor(SIZE_MAX);
     std::lock_guard lock(items_->mutex);
     return static_cast<int32_t>(items_->items.size());

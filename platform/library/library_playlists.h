@@ -9,6 +9,7 @@
 // object of the same unchanged file shares what was read, so a playlist made
 // current again is not read again.
 
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
@@ -68,6 +69,7 @@ private:
     std::string name_;
     std::shared_ptr<LibraryContext> context_;
     mutable std::once_flag started_;
+    mutable std::atomic<bool> begun_ = false;  // set once items_ is
     mutable std::shared_ptr<BuiltItems> items_;
 };
 

@@ -24,7 +24,8 @@ PlaylistArrayPtr arrayOf(std::span<const CatalogEntry> entries, const std::share
 MediaLibrary::MediaLibrary(LibraryConfig config, LibraryHooks hooks)
     : config_(std::move(config)),
       context_(std::make_shared<LibraryContext>(config_.indexFile, std::move(hooks))),
-      catalog_(std::make_unique<PlaylistCatalog>(config_.playlistFolders, context_->log)) {}
+      catalog_(std::make_unique<PlaylistCatalog>(config_.playlistFolders, context_->log, context_->index,
+                                                context_->hooks)) {}
 
 MediaLibrary::~MediaLibrary() = default;
 

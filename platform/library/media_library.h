@@ -6,7 +6,9 @@
 // When it looks again:
 // - The playlist folders on every getAll and getByName: the folders are
 //   watched, so this costs one system call when nothing changed, and only
-//   changed files are read again.
+//   changed files are read again. The first look of a new library reads only
+//   the files changed since the index was written (10,000 unchanged files:
+//   a stat each, about a tenth of a second with the music folders' look).
 // - The music folders at the first getAll or getByName, again whenever the
 //   index had to be rebuilt, and on refresh(). A refresh reads only new and
 //   changed files; an unchanged library of 10,000 files costs a walk of the

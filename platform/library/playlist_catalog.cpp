@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -13,6 +14,7 @@
 #include "platform/library/music_scan.h"
 #include "platform/library/playlist_file.h"
 #include "platform/library/text.h"
+#include "platform/library/track_index.h"
 
 namespace lumo::platform::library {
 namespace {
@@ -20,6 +22,7 @@ namespace {
 constexpr uint32_t WatchedEvents = IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
                                    IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 constexpr std::streamsize MaxRuleFileBytes = 1 << 20;
+constexpr int64_t Second = 1'000'000'000;  // in nanoseconds
 
 bool isCatalogFile(const std::filesystem::path& file) {
     const std::string name = file.filename().native();
@@ -30,9 +33,20 @@ bool orderedBefore(const CatalogEntry& a, const CatalogEntry& b) {
     return std::tie(a.sortName, a.name, a.file.native()) < std::tie(b.sortName, b.name, b.file.native());
 }
 
+int64_t nowNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string onceKey(const StoredPlaylistFile& row) {
+    return row.file + "@" + std::to_string(row.version.size) + "/" + std::to_string(row.version.mtime);
+}
+
 }  // namespace
 
-PlaylistCatalog::PlaylistCatalog(const std::vector<std::filesystem::path>& folders, LibraryLog& log) : log_(log) {
+PlaylistCatalog::PlaylistCatalog(const std::vector<std::filesystem::path>& folders, LibraryLog& log, TrackIndex& index,
+                                 const LibraryHooks& hooks)
+    : log_(log), index_(index), hooks_(hooks) {
     inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (inotify_ < 0)
         log_.write(std::string("playlist folders are listed again on each look-up: inotify failed: ") +
@@ -47,6 +61,8 @@ PlaylistCatalog::~PlaylistCatalog() {
 }
 
 void PlaylistCatalog::update() {
+    readSince_ = nowNanoseconds();
+    if (!loaded_) loadStored();
     std::vector<std::filesystem::path> changed;
     std::vector<Folder*> relist;
     readEvents(changed, relist);
@@ -69,6 +85,10 @@ void PlaylistCatalog::update() {
     std::sort(changed.begin(), changed.end());
     changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
     for (const std::filesystem::path& file : changed) check(file);
+    // Every folder has been listed once: what was kept of files not found is out of date.
+    for (const auto& [file, row] : stored_) unsaved_[file] = std::nullopt;
+    stored_.clear();
+    if (!unsaved_.empty()) saveChanges();
     if (changed_) sort();
 }
 
@@ -114,6 +134,7 @@ void PlaylistCatalog::list(const Folder& folder) {
     for (auto it = files_.lower_bound(prefix);
          it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
         if (std::filesystem::path(it->first).parent_path() == folder.path && !present.count(it->first)) {
+            unsaved_[it->first] = std::nullopt;
             it = files_.erase(it);
             changed_ = true;
         } else {
@@ -127,6 +148,7 @@ void PlaylistCatalog::check(const std::filesystem::path& file) {
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !isCatalogFile(file)) {
         if (known != files_.end()) {
+            unsaved_[known->first] = std::nullopt;
             files_.erase(known);
             changed_ = true;
         }
@@ -134,41 +156,107 @@ void PlaylistCatalog::check(const std::filesystem::path& file) {
     }
     const FileVersion version = versionOf(info);
     if (known != files_.end() && known->second.version == version) return;
-    files_[file.native()] = {version, read(file, version)};
+    const int64_t statusChanged = int64_t{info.st_ctim.tv_sec} * Second + info.st_ctim.tv_nsec;
+    const auto stored = stored_.find(file.native());
+    if (stored != stored_.end() && stored->second.settled && stored->second.version == version &&
+        stored->second.statusChanged == statusChanged) {
+        files_[file.native()] = {version, entryOf(stored->second, file)};
+    } else {
+        if (hooks_.playlistFileRead) hooks_.playlistFileRead(file);
+        StoredPlaylistFile row = read(file, version);
+        row.statusChanged = statusChanged;
+        // A file changed in the last second before it was read may change
+        // again within the same tick of the file system's clock, its size
+        // and time left as they were (the "racy git" problem): such a row is
+        // not trusted by the next catalogue, which reads the file again.
+        row.settled = version.mtime < readSince_ - Second;
+        files_[file.native()] = {version, entryOf(row, file)};
+        unsaved_[file.native()] = std::move(row);
+    }
+    if (stored != stored_.end()) stored_.erase(stored);
     changed_ = true;
 }
 
-std::optional<CatalogEntry> PlaylistCatalog::read(const std::filesystem::path& file, FileVersion version) {
-    const std::string once = file.native() + "@" + std::to_string(version.size) + "/" + std::to_string(version.mtime);
-    CatalogEntry entry;
-    entry.file = file;
+StoredPlaylistFile PlaylistCatalog::read(const std::filesystem::path& file, FileVersion version) const {
+    StoredPlaylistFile row;
+    row.file = file.native();
+    row.version = version;
     if (extensionOf(file) == "autopl") {
         std::ifstream in(file, std::ios::binary);
         std::string text(static_cast<size_t>(std::min<int64_t>(version.size, MaxRuleFileBytes)), '\0');
         if (!in || version.size > MaxRuleFileBytes ||
             !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
-            log_.once(once, "auto playlist " + pathText(file) + " cannot be read or is too large; not a playlist");
-            return std::nullopt;
+            row.problem = "auto playlist " + pathText(file) + " cannot be read or is too large; not a playlist";
+            return row;
         }
-        RuleFile parsed = parseRuleFile(text, stemText(file));
+        row.kind = StoredPlaylistFile::Kind::RuleFile;
+        row.rules = std::move(text);
+        return row;
+    }
+    const PlaylistFile contents = readPlaylistFile(file, false);
+    if (!contents.problem.empty())
+        row.problem =
+            "playlist " + pathText(file) + ": " + contents.problem + (contents.isPlaylist ? "" : "; not a playlist");
+    if (contents.isPlaylist) {
+        row.kind = StoredPlaylistFile::Kind::Playlist;
+        row.name = contents.title.empty() ? stemText(file) : contents.title;
+        row.count = static_cast<int32_t>(std::min(contents.total, PlaylistFile::MaxEntries));
+    }
+    return row;
+}
+
+std::optional<CatalogEntry> PlaylistCatalog::entryOf(const StoredPlaylistFile& row, const std::filesystem::path& file) {
+    CatalogEntry entry;
+    entry.file = file;
+    if (row.kind == StoredPlaylistFile::Kind::RuleFile) {
+        // Rules are parsed from the kept text: cheap, and the rule objects are not kept in the index.
+        RuleFile parsed = parseRuleFile(row.rules, stemText(file));
         if (!parsed.rules) {
-            log_.once(once, "auto playlist " + pathText(file) + ":" + std::to_string(parsed.error.line) + ": " +
-                                parsed.error.reason + "; not a playlist");
+            log_.once(onceKey(row), "auto playlist " + pathText(file) + ":" + std::to_string(parsed.error.line) + ": " +
+                                        parsed.error.reason + "; not a playlist");
             return std::nullopt;
         }
         entry.name = parsed.rules->name;
         entry.rules = std::make_shared<const AutoPlaylistRules>(std::move(*parsed.rules));
     } else {
-        const PlaylistFile contents = readPlaylistFile(file, false);
-        if (!contents.problem.empty())
-            log_.once(once, "playlist " + pathText(file) + ": " + contents.problem +
-                                (contents.isPlaylist ? "" : "; not a playlist"));
-        if (!contents.isPlaylist) return std::nullopt;
-        entry.name = contents.title.empty() ? stemText(file) : contents.title;
-        entry.count = static_cast<int32_t>(std::min(contents.total, PlaylistFile::MaxEntries));
+        if (!row.problem.empty()) log_.once(onceKey(row), row.problem);
+        if (row.kind != StoredPlaylistFile::Kind::Playlist) return std::nullopt;
+        entry.name = row.name;
+        entry.count = row.count;
     }
     entry.sortName = lowerAscii(entry.name);
     return entry;
+}
+
+void PlaylistCatalog::loadStored() {
+    loaded_ = true;
+    try {
+        for (StoredPlaylistFile& row : storedPlaylistFiles(index_)) {
+            std::string file = row.file;
+            stored_.emplace(std::move(file), std::move(row));
+        }
+    } catch (const SqliteError& error) {
+        log_.once("playlist index:read", std::string("the playlist files are all read: the track index cannot "
+                                                     "give what it kept of them (") + error.what() + ")");
+    }
+}
+
+void PlaylistCatalog::saveChanges() {
+    std::vector<StoredPlaylistFile> changed;
+    std::vector<std::string> removed;
+    for (auto& [file, row] : unsaved_) {
+        if (row)
+            changed.push_back(std::move(*row));
+        else
+            removed.push_back(file);
+    }
+    unsaved_.clear();
+    try {
+        storePlaylistFiles(index_, changed, removed);
+    } catch (const SqliteError& error) {
+        log_.once("playlist index:write",
+                  std::string("what the playlist files gave cannot be kept in the track index: ") + error.what());
+    }
 }
 
 void PlaylistCatalog::sort() {

@@ -1,6 +1,7 @@
 #pragma once
-// The track index: an SQLite file holding what was read from the music files,
-// so that only new and changed files are read again. It is only a cache: a
+// The track index: an SQLite file holding what was read from the music files
+// (and from the playlist files, see playlist_store.h), so that only new and
+// changed files are read again. It is only a cache: a
 // file that is missing, is damaged, is not an SQLite database, belongs to
 // something else or has another schema version is deleted and built anew
 // (and the owner is told to read the folders again). When even that fails (a
@@ -27,7 +28,8 @@ namespace lumo::platform::library {
 
 class TrackIndex {
 public:
-    static constexpr int64_t SchemaVersion = 1;
+    // Raise it when what is kept of a music or playlist file changes.
+    static constexpr int64_t SchemaVersion = 2;
 
     TrackIndex(std::filesystem::path file, LibraryLog& log);
     ~TrackIndex();
@@ -73,6 +75,10 @@ public:
     static const char* mediaColumns();
     void select(const std::string& sql, const std::function<void(Statement&)>& bind,
                 const std::function<bool(Track&&)>& row);
+
+    // Runs `work` on the database under the index's lock; a damaged index is
+    // rebuilt and the work run again (for tables kept by others: playlist_store.h).
+    void use(const std::function<void(Database&)>& work);
 
 private:
     struct Statements;

@@ -27,12 +27,14 @@ protected:
     fs::path indexFile = root / "cache" / "library.sqlite";
     int64_t clock = 1'700'000'000;
     std::vector<std::string> logged;
-    std::vector<fs::path> reads;
+    std::vector<fs::path> reads;  // music files
+    std::vector<fs::path> playlistReads;
 
     LibraryConfig config() const { return {{music}, {lists}, indexFile}; }
     LibraryHooks hooks() {
         return {[this](std::string message) { logged.push_back(std::move(message)); },
-                [this](const fs::path& file) { reads.push_back(file); }, [this] { return clock; }};
+                [this](const fs::path& file) { reads.push_back(file); }, [this] { return clock; },
+                [this](const fs::path& file) { playlistReads.push_back(file); }};
     }
     std::unique_ptr<MediaLibrary> open(const LibraryConfig& with) {
         return std::make_unique<MediaLibrary>(with, hooks());

@@ -1,6 +1,8 @@
 // The media library as the player sees it: which playlists it lists, in
 // which order, how it follows the folders, and what the items answer.
+#include <chrono>
 #include <cstdlib>
+#include <set>
 
 #include "failsafe/runtime_error.h"
 #include "library_fixture.h"
@@ -92,6 +94,41 @@ TEST_F(MediaLibraryTest, BadFilesAreLeftOutAndLoggedOnce) {
 
     writeText(lists / "bad.autopl", "[Auto Playlist]\nName=Colours\nRule1=genre is red\n");  // mended
     EXPECT_EQ(only(library->getByName("Colours"))->getItemInfo("PlaylistType"), "Auto");
+}
+
+// A new library takes from the index what an earlier one read, and reads a
+// file again when its size or times (to the nanosecond) changed, or when it
+// was changed in the second before it was read.
+TEST_F(MediaLibraryTest, ANewLibraryReadsOnlyChangedPlaylistFiles) {
+    const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const auto write = [&](const char* file, const std::string& title) {
+        writeText(lists / file, Xspf + title + XspfEnd);
+        fs::last_write_time(lists / file, hourAgo);
+    };
+    for (const char* file : {"kept.xspf", "edited.xspf", "grown.xspf", "opened.xspf"}) write(file, "A");
+    writeText(lists / "racy.xspf", Xspf + "A" + XspfEnd);  // may change again within its time's tick
+    writeText(lists / "bad.autopl", "[Auto Playlist]\nRule1=colour is red\n");
+    writeText(lists / "binary.m3u", std::string("\x01\x00", 2));
+    fs::last_write_time(lists / "bad.autopl", hourAgo);
+    fs::last_write_time(lists / "binary.m3u", hourAgo);
+    EXPECT_EQ(namesOf(open()->getAll()), (Names{"A", "A", "A", "A", "A"}));
+
+    write("edited.xspf", "B");  // the same size, a nanosecond later
+    fs::last_write_time(lists / "edited.xspf", hourAgo + std::chrono::nanoseconds(1));
+    write("grown.xspf", "BB");  // the same time, another size
+    fs::permissions(lists / "opened.xspf", fs::perms::owner_exec, fs::perm_options::add);  // its status only
+    logged.clear();
+    playlistReads.clear();
+    auto library = open();
+    const PlaylistArrayPtr all = library->getAll();
+    EXPECT_EQ(std::set<fs::path>(playlistReads.begin(), playlistReads.end()),
+              (std::set<fs::path>{lists / "edited.xspf", lists / "grown.xspf", lists / "opened.xspf",
+                                  lists / "racy.xspf"}));
+    EXPECT_EQ(namesOf(all), (Names{"A", "A", "A", "B", "BB"}));
+    EXPECT_EQ(all->item(0)->count(), 1);
+    EXPECT_EQ(loggedWith({"bad.autopl:2: unknown field 'colour'"}), 1) << allLogged();
+    EXPECT_EQ(loggedWith({"binary.m3u", "binary data"}), 1) << allLogged();
+    EXPECT_EQ(itemNames(only(library->getByName("BB"))), Names{"a"});
 }
 
 TEST_F(MediaLibraryTest, ItemsAnswerWhatThePlayerNeeds) {

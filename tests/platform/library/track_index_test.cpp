@@ -154,6 +154,16 @@ TEST_F(TrackIndexTest, DamagedIndexIsRebuiltFromTheFiles) {
     }
 }
 
+TEST_F(TrackIndexTest, AnIndexOfTheFirstVersionKeepsItsTracks) {
+    writeWav(music / "a.wav", 1);
+    writeText(lists / "list.m3u", "../music/a.wav\n");
+    open()->refresh();
+    ASSERT_EQ(sqlite3_exec_on(indexFile, "DROP TABLE playlist_files; PRAGMA user_version = 1"), SQLITE_OK);
+    reads.clear();
+    EXPECT_EQ(itemNames(only(open()->getAll())), Names{"a"});
+    EXPECT_TRUE(reads.empty()) << allLogged();
+}
+
 TEST_F(TrackIndexTest, IndexThatCannotBeWrittenLivesInMemory) {
     writeText(root / "blocker", "a file where the cache folder should be");
     writeWav(music / "a.wav", 1);
