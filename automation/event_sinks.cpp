@@ -7,7 +7,7 @@
 
 #include "failsafe/procedure.h"
 #include "failsafe/runtime_error.h"
-#include "lumo/lumo_audio.h"
+#include "lumo/event_sink.h"
 #include "player/audio_player_host.h"
 
 namespace lumo::automation {
@@ -32,39 +32,38 @@ uint32_t lastCookie = 0;
 
 struct Call {
     DISPID id;
-    const char* name;
     std::vector<Variant> arguments;
 };
 
 Call callFor(const PlayerEvent& event) {
     switch (event.kind) {
-        case PlayerEvent::Kind::PlayStateChange: return {events::PlayStateChange, "PlayStateChange", {event.number}};
-        case PlayerEvent::Kind::CurrentItemChange:
-            return {events::CurrentItemChange, "CurrentItemChange", {event.number, event.text}};
-        case PlayerEvent::Kind::EndOfPlaylist: return {events::EndOfPlaylist, "EndOfPlaylist", {}};
-        case PlayerEvent::Kind::Error: return {events::Error, "Error", {event.number, event.text}};
+        case PlayerEvent::Kind::PlayStateChange: return {events::PlayStateChange, {event.number}};
+        case PlayerEvent::Kind::CurrentItemChange: return {events::CurrentItemChange, {event.number, event.text}};
+        case PlayerEvent::Kind::EndOfPlaylist: return {events::EndOfPlaylist, {}};
+        case PlayerEvent::Kind::Error: return {events::Error, {event.number, event.text}};
     }
-    return {0, "", {}};
+    return {0, {}};
 }
 
 // Why the sink is to go, or "" when it took the call well.
 std::string verdictOn(const Sink& sink, Call call) {
+    const std::string name = eventName(call.id);
     const auto start = std::chrono::steady_clock::now();
     HRESULT result = hr::S_OK;
     ExcepInfo error;
     try {
         result = sink.dispatch->Invoke(call.id, dispatch::Method, call.arguments, nullptr, &error);
     } catch (...) {
-        return std::string("it raised an exception at ") + call.name;
+        return std::string("it raised an exception at ") + name;
     }
     if (failed(result)) {
         char code[16];
         std::snprintf(code, sizeof code, "0x%08X", static_cast<uint32_t>(result));
-        return std::string("it failed ") + call.name + " with " + code +
+        return "it failed " + name + " with " + code +
                (error.description.empty() ? "" : " (" + error.description + ")");
     }
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    if (took > kSlowSink) return "it took " + std::to_string(took.count()) + " ms over " + call.name;
+    if (took > kSlowSink) return "it took " + std::to_string(took.count()) + " ms over " + name;
     return {};
 }
 

@@ -181,11 +181,9 @@ void ScriptRunner::registration(bool add, const std::string& named) {
 }
 
 void ScriptRunner::pause(std::chrono::milliseconds duration) {
-    DISPID id = -1;
-    const std::string name = "DoEvents";
-    if (!events_ || failed(object_->GetIDsOfNames(&name, 1, &id))) return waitInLoop(duration);
+    if (!events_ || !doEvents_) return waitInLoop(duration);
     Variant ms(static_cast<int32_t>(duration.count()));
-    object_->Invoke(id, dispatch::Method, std::span<Variant>(&ms, 1), nullptr, nullptr);
+    object_->Invoke(*doEvents_, dispatch::Method, std::span<Variant>(&ms, 1), nullptr, nullptr);
 }
 
 bool ScriptRunner::events(const Events& events, std::string* failure) {
@@ -207,6 +205,9 @@ bool ScriptRunner::events(const Events& events, std::string* failure) {
         print(json::eventsRecord(true, &why));
         return true;
     }
+    DISPID id = -1;
+    const std::string name = "DoEvents";
+    if (succeeded(object_->GetIDsOfNames(&name, 1, &id))) doEvents_ = id;
     print(json::eventsRecord(true, nullptr));
     return true;
 }

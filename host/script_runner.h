@@ -54,6 +54,7 @@ private:
     RunnerSetup setup_;
     ComPtr<IDispatch> object_;
     EventSubscription events_;
+    std::optional<DISPID> doEvents_;  // the object's DoEvents, found when events are turned on
 };
 
 }  // namespace lumo::host
