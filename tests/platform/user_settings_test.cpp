@@ -32,6 +32,12 @@ TEST_F(UserSettingsTest, ValuesRoundTripThroughTheApplicationsFile) {
     EXPECT_EQ(readSetting("LUMO Player", "Settings", "INSTALLDIR"), "/opt/lumo");
     EXPECT_EQ(readSetting("LUMO Audio", "Settings", "ShuffleMode"), "1");
     EXPECT_FALSE(readSetting("LUMO Audio", "Settings", "INSTALLDIR").has_value());  // one file per application
+    // Rewrites of the same size, faster than the file system's clock ticks,
+    // each read back at once.
+    for (const char* value : {"7", "1", "7", "1", "7", "1", "7", "1"}) {
+        ASSERT_TRUE(writeSetting("LUMO Audio", "Settings", "ShuffleMode", value));
+        EXPECT_EQ(readSetting("LUMO Audio", "Settings", "ShuffleMode"), value);
+    }
 
     ::setenv("XDG_CONFIG_HOME", (home / "conf").c_str(), 1);
     EXPECT_FALSE(readSetting("LUMO Player", "Settings", "INSTALLDIR").has_value());
