@@ -6,6 +6,7 @@ SHELL := /bin/bash
 BUILD_DIR := build
 ASAN_DIR  := build-asan
 TSAN_DIR  := build-tsan
+COV_DIR   := build-coverage
 BENCH_DIR := $(BUILD_DIR)/bench
 
 SANITIZER_ENV = \
@@ -25,7 +26,7 @@ BENCH_FLAGS = --benchmark_out_format=json \
 	--benchmark_repetitions=5 \
 	--benchmark_report_aggregates_only=true
 
-.PHONY: all deps deps-package deps-bench build test test-sanitize test-tsan bench demo fuzz crash-test soak stress deb package-check lintian clean
+.PHONY: all deps deps-package deps-bench build test test-sanitize test-tsan coverage bench demo fuzz crash-test soak stress deb package-check lintian clean
 
 all: build
 
@@ -60,6 +61,19 @@ test-tsan: deps
 	cmake -S . -B $(TSAN_DIR) -G Ninja -DLUMO_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMO_BUILD_BENCH=OFF
 	cmake --build $(TSAN_DIR) --target $(TSAN_SUITES)
 	$(TSAN_ENV) ctest --test-dir $(TSAN_DIR) --output-on-failure -j2 -L '^(platform_gst_tests|player_tests)$$'
+
+# Line coverage of the product code (not tests/, bench/, scripts/) over a
+# run of every test, from an unoptimised build with gcov's counters. The
+# summary is printed; build-coverage/coverage.txt lists every file.
+coverage: deps
+	bash scripts/install-deps --coverage
+	cmake -S . -B $(COV_DIR) -G Ninja -DLUMO_COVERAGE=ON -DCMAKE_BUILD_TYPE=Debug -DLUMO_BUILD_BENCH=OFF
+	cmake --build $(COV_DIR)
+	find $(COV_DIR) -name '*.gcda' -delete
+	status=0; ctest --test-dir $(COV_DIR) --output-on-failure -j2 || status=$$?; \
+	gcovr --root . --object-directory $(COV_DIR) --exclude 'tests/' --exclude 'bench/' --exclude '$(COV_DIR)/' \
+		-j 2 --print-summary --txt $(COV_DIR)/coverage.txt; \
+	exit $$status
 
 # Configured again so that the peers just installed are found.
 bench: deps-bench
@@ -113,4 +127,4 @@ stress: build
 	STRESS_RUNS=$(STRESS_RUNS) bash scripts/stress $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-fuzz build-soak
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(COV_DIR) build-fuzz build-soak

@@ -35,3 +35,11 @@ if(LUMO_TSAN)
     add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
     add_link_options(-fsanitize=thread)
 endif()
+
+# Line coverage for make coverage: unoptimised so that every line is counted
+# where it stands.
+if(LUMO_COVERAGE)
+    message(STATUS "LUMO: building with gcov line coverage")
+    add_compile_options(--coverage -O0)
+    add_link_options(--coverage)
+endif()
