@@ -3,13 +3,7 @@
 // helper program run in a child process (under the fault shim when asked),
 // a child killed at a random moment, and files compared byte for byte.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,41 +11,25 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/temp_folder.h"
-
-extern char** environ;
 
 namespace lumo::faults::testing {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-using lumo::testing::TempFolder;
-
-inline std::string bytesOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using namespace lumo::testing;
 
 inline void writeBytes(const fs::path& file, const std::string& bytes) {
     fs::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << bytes;
-}
-
-inline std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
 }
 
 // Which calls the shim fails (fault_shim.cpp), for files under `path`.
@@ -104,18 +82,8 @@ protected:
     fs::path config = root / "config", cache = root / "cache", data = root / "data";
 
     std::vector<std::string> environment() const {
-        std::vector<std::string> entries;
-        for (char** entry = environ; *entry; ++entry) {
-            const std::string variable = *entry;
-            const std::string name = variable.substr(0, variable.find('='));
-            if (name == "HOME" || name.starts_with("XDG_") || name.starts_with("LUMO_") || name == "DISPLAY" ||
-                name == "WAYLAND_DISPLAY" || name == "LD_PRELOAD")
-                continue;
-            entries.push_back(variable);
-        }
-        for (const auto& [name, folder] : {std::pair{"HOME", root.path()}, {"XDG_CONFIG_HOME", config},
-                                           {"XDG_DATA_HOME", data}, {"XDG_CACHE_HOME", cache}})
-            entries.push_back(std::string(name) + "=" + folder.string());
+        std::vector<std::string> entries = privateEnvironment(
+            {{"HOME", root.path()}, {"XDG_CONFIG_HOME", config}, {"XDG_DATA_HOME", data}, {"XDG_CACHE_HOME", cache}});
         entries.push_back("LUMO_AUDIO_SINK=fakesink sync=false");
         return entries;
     }
@@ -153,50 +121,18 @@ protected:
     }
     pid_t startProgram(const std::vector<std::string>& command, const std::vector<std::string>& env,
                        const fs::path& folder, int* input = nullptr) const {
-        fs::create_directories(folder);
-        int pipeEnds[2] = {-1, -1};
-        if (input && ::pipe2(pipeEnds, O_CLOEXEC) != 0) return -1;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (input)
-            posix_spawn_file_actions_adddup2(&actions, pipeEnds[0], 0);
-        else
-            posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, (folder / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, (folder / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-        std::vector<char*> argv, envp;
-        for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
-        for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-        argv.push_back(nullptr);
-        envp.push_back(nullptr);
-        pid_t pid = -1;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        if (input) {
-            ::close(pipeEnds[0]);
-            *input = pipeEnds[1];
-        }
-        return pid;
+        const ChildProcess child = startChild(command, env, folder, {}, input != nullptr);
+        if (input) *input = child.input;
+        return child.pid;
     }
 
     // Waits for the child; one still running after two minutes is hung and
     // killed, so that the test fails instead of blocking.
     static Finished finish(pid_t pid, const fs::path& folder) {
         Finished finished;
-        int status = 0;
-        const auto deadline = std::chrono::steady_clock::now() + 2min;
-        while (pid > 0 && ::waitpid(pid, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, &status, 0);
-                ADD_FAILURE() << "the helper hung and was killed";
-                break;
-            }
-            std::this_thread::sleep_for(2ms);
-        }
-        if (pid > 0 && WIFEXITED(status)) finished.status = WEXITSTATUS(status);
-        if (pid > 0 && WIFSIGNALED(status)) finished.signal = WTERMSIG(status);
+        const ChildEnd end = waitForChild(pid, std::chrono::minutes(2), "the helper");
+        finished.status = end.status;
+        finished.signal = end.signal;
         finished.out = linesOf(bytesOf(folder / "out"));
         finished.errors = bytesOf(folder / "err");
         finished.injected = linesOf(bytesOf(folder / "injected"));

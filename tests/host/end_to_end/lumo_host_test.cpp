@@ -2,12 +2,8 @@
 // private home, registering the built library, creating the object by its
 // ProgID and playing generated files into a fake sink.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,13 +12,13 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
-#include <thread>
 
-extern char** environ;
+#include "tests/support/child_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using lumo::testing::linesOf;
 
 struct Finished {
     int status = -1;  // exit status; -1 when killed or not started
@@ -30,57 +26,19 @@ struct Finished {
     std::string errors;
 };
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
+std::string readFile(const fs::path& path) { return lumo::testing::bytesOf(path); }
 
 // Runs a program with `environment`, standard input from `input` and its
-// output in files under `folder`. A program still running after `limit`
-// is hung: it is killed so that the test fails instead of blocking.
+// output in files under `folder`; one still running after `limit` is killed.
 Finished runProgram(const std::vector<std::string>& command, const std::vector<std::string>& environment,
                     const fs::path& input, const fs::path& folder,
                     std::chrono::seconds limit = std::chrono::minutes(2)) {
-    const fs::path outFile = folder / "stdout.txt", errFile = folder / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());  // nothing lands in the caller's folder
-    std::vector<char*> argv, envp;
-    for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
-    for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const lumo::testing::ChildProcess child = lumo::testing::startChild(command, environment, folder, input);
     Finished finished;
-    if (spawned != 0) return finished;
-    int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            ADD_FAILURE() << command[0] << " hung and was killed";
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (WIFEXITED(status)) finished.status = WEXITSTATUS(status);
-    finished.out = linesOf(readFile(outFile));
-    finished.errors = readFile(errFile);
+    if (child.pid <= 0) return finished;
+    finished.status = lumo::testing::waitForChild(child.pid, limit, command[0]).status;
+    finished.out = linesOf(readFile(folder / "out"));
+    finished.errors = readFile(folder / "err");
     return finished;
 }
 
@@ -94,19 +52,10 @@ protected:
         fs::remove_all(root);
         for (const char* folder : {"home", "config/lumo", "data", "cache", "music", "playlists"})
             fs::create_directories(root / folder);
-        // The caller's environment without anything that would reach the
-        // user's own settings, registration or display.
-        for (char** entry = environ; *entry; ++entry) {
-            const std::string variable = *entry;
-            const std::string name = variable.substr(0, variable.find('='));
-            if (name == "HOME" || name.starts_with("XDG_") || name.starts_with("LUMO_") || name == "DISPLAY" ||
-                name == "WAYLAND_DISPLAY" || name == "QT_QPA_PLATFORM")
-                continue;
-            environment.push_back(variable);
-        }
-        for (const auto& [name, folder] : {std::pair{"HOME", "home"}, {"XDG_CONFIG_HOME", "config"},
-                                           {"XDG_DATA_HOME", "data"}, {"XDG_CACHE_HOME", "cache"}})
-            environment.push_back(std::string(name) + "=" + (root / folder).string());
+        environment = lumo::testing::privateEnvironment({{"HOME", root / "home"},
+                                                        {"XDG_CONFIG_HOME", root / "config"},
+                                                        {"XDG_DATA_HOME", root / "data"},
+                                                        {"XDG_CACHE_HOME", root / "cache"}});
         environment.push_back("LUMO_AUDIO_SINK=fakesink sync=true");
         std::ofstream(root / "config/lumo/LUMO Player.ini")
             << "[Library]\nMusicFolders=" << music.string() << "\nPlaylistFolders=" << playlists.string()
