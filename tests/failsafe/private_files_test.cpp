@@ -51,29 +51,23 @@ TEST_F(PrivateFilesTest, NewFilesAreOwnerOnlyAndOpenOnesAreNarrowedKeepingTheirT
     EXPECT_EQ(readFile(path("old.log")), "kept\r\nadded\r\n");
 }
 
-TEST_F(PrivateFilesTest, ASymbolicLinkAtTheNameIsRefusedAndItsTargetUntouched) {
+// A link someone planted, a FIFO (a blocking open would never return) or a
+// folder at the name: refused, and a link's target untouched.
+TEST_F(PrivateFilesTest, LinksFifosAndFoldersAtTheNameAreRefused) {
     std::ofstream(path("victim")) << "precious";
     fs::create_symlink(path("victim"), path("planted.log"));
     fs::create_symlink(path("not-there"), path("dangling.log"));
-
-    EXPECT_FALSE(appendToFile(path("planted.log").string(), "overwrite"));
-    EXPECT_FALSE(createEmptyIfMissing(path("dangling.log").string()));
-    CircularLog circular;
-    EXPECT_FALSE(circular.open(path("planted.log")));
-    EXPECT_FALSE(circular.isOpen());
-
-    EXPECT_EQ(readFile(path("victim")), "precious");
-    EXPECT_FALSE(fs::exists(path("not-there"))) << "a dangling link must not create its target";
-}
-
-TEST_F(PrivateFilesTest, AFifoOrAFolderAtTheNameIsRefusedWithoutWaiting) {
     ASSERT_EQ(::mkfifo(path("fifo.log").c_str(), 0600), 0);
     fs::create_directory(path("folder.log"));
-    // A blocking open of a FIFO without a reader would never return.
-    EXPECT_FALSE(appendToFile(path("fifo.log").string(), "line"));
-    EXPECT_FALSE(createEmptyIfMissing(path("folder.log").string()));
-    CircularLog circular;
-    EXPECT_FALSE(circular.open(path("fifo.log")));
+    for (const char* name : {"planted.log", "dangling.log", "fifo.log", "folder.log"}) {
+        EXPECT_FALSE(appendToFile(path(name).string(), "overwrite")) << name;
+        EXPECT_FALSE(createEmptyIfMissing(path(name).string())) << name;
+        CircularLog circular;
+        EXPECT_FALSE(circular.open(path(name))) << name;
+        EXPECT_FALSE(circular.isOpen()) << name;
+    }
+    EXPECT_EQ(readFile(path("victim")), "precious");
+    EXPECT_FALSE(fs::exists(path("not-there"))) << "a dangling link must not create its target";
 }
 
 TEST_F(PrivateFilesTest, ALogFileThatIsALinkIsNeverWrittenAndTheProgramGoesOn) {

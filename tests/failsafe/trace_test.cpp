@@ -1,3 +1,5 @@
+// The trace stack and its records: nesting, unbalanced pops, errors off the
+// top of the stack, the switches, and a monitor whose reading costs time.
 #include <vector>
 
 #include "failsafe/record_format.h"
@@ -8,13 +10,10 @@ namespace {
 
 class TraceTest : public FrameworkTest {
 protected:
-    // Trace records go to trace.log; each include flag as given.
-    void captureToLog(int resources, int memoryFlag, int arguments, int user) {
-        writeOptions("[log file]\nWrite To Disk=1\nCapture To Disk=1\nLog File=trace.log\n[include]\nResources=" +
-                     std::to_string(resources) + "\nMemory=" + std::to_string(memoryFlag) +
-                     "\nArguments=" + std::to_string(arguments) + "\nUser=" + std::to_string(user) + "\n");
+    void captureToLog(const std::string& include = "Resources=0\nMemory=0\nArguments=0\nUser=0\n") {
+        writeOptions("[log file]\nWrite To Disk=1\nCapture To Disk=1\nLog File=trace.log\n[include]\n" + include);
     }
-    // The trace records of the log, without the blank line each one is followed by.
+    // The trace records of the log, without the blank line that follows each.
     std::vector<std::string> loggedRecords() {
         std::vector<std::string> records;
         for (const std::string& line : crlfLines(readFile(path("trace.log"))))
@@ -23,130 +22,81 @@ protected:
     }
 };
 
-TEST_F(TraceTest, StackKeepsEntriesWithLevelPrefixAndTabs) {
+TEST_F(TraceTest, NestedProceduresKeepTheirEntriesAndRecords) {
+    captureToLog();
     fsPUSH("modMain", "Sub Main", "");
+    now += 1234;
     fsPUSH("cLUMOAudio", "Function InitialisePL", "");
     fsPUSH("modMain", "Sub CreateFSO", "");
     EXPECT_EQ(fs->depth(), 3);
-    EXPECT_EQ(fs->entryText(1), " 1 : modMain : Sub Main : ");
-    EXPECT_EQ(fs->entryText(2), " 2 : \tcLUMOAudio : Function InitialisePL : ");
-    EXPECT_EQ(fs->entryText(3), " 3 : \t\tmodMain : Sub CreateFSO : ");
     EXPECT_EQ(fs->entryText(0), "FailSafe : Program START <12-04-2026, 05:30:00>");
+    EXPECT_EQ(fs->entryText(1), " 1 : modMain : Sub Main : ");
+    EXPECT_EQ(fs->entryText(3), " 3 : \t\tmodMain : Sub CreateFSO : ");
+    now += 10;
     fsPOP("modMain", "Sub CreateFSO", "");
-    EXPECT_EQ(fs->depth(), 2);
     EXPECT_EQ(fs->entryText(3), "");
     fsPOP("cLUMOAudio", "Function InitialisePL", "");
-    fsPOP("modMain", "Sub Main", "");
+    fsPOP("Main", "Sub Main", "");  // an entry that contains module and procedure matches
     EXPECT_EQ(fs->depth(), 0);
-    // Without an options file no sink is active: nothing is counted.
-    EXPECT_EQ(fs->records(), 0u);
+    const std::vector<std::string> records = loggedRecords();
+    ASSERT_EQ(records.size(), 7u);
+    EXPECT_TRUE(records[0].starts_with("[LUMOAudioPlayer] 12-04-2026 05:30:00 - start FailSafe client v6.6"));
+    EXPECT_EQ(records[1], "[LUMOAudioPlayer] [00001] [00000.0000] ->modMain : Sub Main");
+    EXPECT_EQ(records[3], "[LUMOAudioPlayer] [00003] [00000.1234] ->\t\tmodMain : Sub CreateFSO");
+    EXPECT_EQ(records[4], "[LUMOAudioPlayer] [00004] [00000.1244] <-\t\tmodMain : Sub CreateFSO");
+    EXPECT_EQ(records[6], "[LUMOAudioPlayer] [00006] [00000.1244] <-modMain : Sub Main");
     EXPECT_TRUE(ui->boxes.empty());
 }
 
-TEST_F(TraceTest, RecordsWithoutArgumentsEndWithTheProcedure) {
-    captureToLog(0, 0, 0, 0);
-    fsPUSH("modMain", "Sub Main", "");
-    now += 1234;
-    fsPUSH("modMain", "Sub CreateFSO", "");
-    now += 10;
-    fsPOP("modMain", "Sub CreateFSO", "");
-    fsPOP("modMain", "Sub Main", "");
-    const std::vector<std::string> expected = {
-        "[LUMOAudioPlayer] 12-04-2026 05:30:00 - start FailSafe client v6.6 (C++20 programs on Linux, GCC 12 and "
-        "Clang 14) data capture",
-        "[LUMOAudioPlayer] [00001] [00000.0000] ->modMain : Sub Main",
-        "[LUMOAudioPlayer] [00002] [00000.1234] ->\tmodMain : Sub CreateFSO",
-        "[LUMOAudioPlayer] [00003] [00000.1244] <-\tmodMain : Sub CreateFSO",
-        "[LUMOAudioPlayer] [00004] [00000.1244] <-modMain : Sub Main",
-    };
-    EXPECT_EQ(loggedRecords(), expected);
-    // Each record already ends in CR LF and the log writer adds its own line end.
-    EXPECT_NE(readFile(path("trace.log")).find("Sub Main\r\n\r\n"), std::string::npos);
-}
-
 TEST_F(TraceTest, IncludeFlagsExtendTheRecord) {
-    struct Case {
-        int resources, memoryFlag, arguments, user;
-        std::string tail;
-    };
-    const std::vector<Case> cases = {
-        {0, 0, 1, 0, "->modMain : Sub CreateFSO : "},
-        {1, 0, 0, 0, "->modMain : Sub CreateFSO : [res = 42%]"},
-        {0, 1, 0, 0, "->modMain : Sub CreateFSO : [mem = 123456789]"},
-        {1, 1, 0, 0, "->modMain : Sub CreateFSO : [res = 42%, mem = 123456789]"},
-        {0, 0, 0, 1, "->modMain : Sub CreateFSO : "},
-        {1, 1, 1, 1, "->modMain : Sub CreateFSO :  : [res = 42%, mem = 123456789] : "},
-    };
-    for (const Case& c : cases) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Resources=0\nMemory=0\nArguments=1\nUser=0\n", ""},
+        {"Resources=1\nMemory=0\nArguments=0\nUser=0\n", "[res = 42%]"},
+        {"Resources=1\nMemory=1\nArguments=0\nUser=0\n", "[res = 42%, mem = 123456789]"},
+        {"Resources=1\nMemory=1\nArguments=1\nUser=1\n", " : [res = 42%, mem = 123456789] : "}};
+    for (const auto& [include, tail] : cases) {
         ScopedFramework fresh;
         configure(*fresh);
         std::filesystem::remove(path("trace.log"));
-        captureToLog(c.resources, c.memoryFlag, c.arguments, c.user);
+        captureToLog(include);
         fsPUSH("modMain", "Sub CreateFSO", "");
         const std::vector<std::string> records = loggedRecords();
-        ASSERT_EQ(records.size(), 2u);
-        EXPECT_EQ(records[1], "[LUMOAudioPlayer] [00001] [00000.0000] " + c.tail)
-            << c.resources << c.memoryFlag << c.arguments << c.user;
+        ASSERT_EQ(records.size(), 2u) << include;
+        EXPECT_EQ(records[1], "[LUMOAudioPlayer] [00001] [00000.0000] ->modMain : Sub CreateFSO : " + tail) << include;
     }
 }
 
-TEST_F(TraceTest, TimeFieldAndCounterFormats) {
-    EXPECT_EQ(formatTimeField(1234 * Framework::fixedPointScale), "00000.1234");
-    EXPECT_EQ(formatTimeField(0), "00000.0000");
-    EXPECT_EQ(formatTimeField(123456789LL * Framework::fixedPointScale), "12345.6789");
+TEST_F(TraceTest, TimeFieldsRoundAndWiden) {
     EXPECT_EQ(formatTimeField(1234567890LL * Framework::fixedPointScale), "123456.7890");
     EXPECT_EQ(formatTimeField(-25 * Framework::fixedPointScale), "-00000.0025");
     EXPECT_EQ(formatTimeField(15000), "00000.0002");  // 1.5 ms rounds up
     EXPECT_EQ(formatTimeField(14999), "00000.0001");
-    EXPECT_EQ(formatCounter(42), "00042");
     EXPECT_EQ(formatCounter(123456), "123456");
 }
 
-TEST_F(TraceTest, PopMatchesAnEntryThatContainsModuleAndProcedure) {
-    fsPUSH("modMain", "Sub CreateFSO", "");
-    fsPOP("Main", "Sub CreateFSO", "");  // "modMain : Sub CreateFSO" contains "Main : Sub CreateFSO"
-    EXPECT_EQ(fs->depth(), 0);
-    std::string module = "modMain";  // equal text at another address
-    fsPUSH("modMain", "Sub CreateFSO", "");
-    fsPOP(module, "Sub CreateFSO", "");
-    EXPECT_EQ(fs->depth(), 0);
-    EXPECT_TRUE(ui->boxes.empty());
-}
-
-TEST_F(TraceTest, UnbalancedPopEmptiesTheStackAndTraceGoesOn) {
+// An unbalanced pop empties the stack; under a debugger it asks whether to break.
+TEST_F(TraceTest, UnbalancedPopEmptiesTheStackAndAsksOnlyUnderADebugger) {
     fsPUSH("modMain", "Sub Main", "");
     fsPUSH("modMain", "Sub CreateFSO", "");
     fsPOP("modMain", "Sub Other", "");
     EXPECT_EQ(fs->depth(), 0);
     fsPOP("modMain", "Sub Main", "");  // a pop without any push
-    EXPECT_EQ(fs->depth(), 0);
     fsPUSH("frmSelPlaylist", "Sub Form_Load", "");
-    EXPECT_EQ(fs->depth(), 1);
     EXPECT_EQ(fs->entryText(1), " 1 : frmSelPlaylist : Sub Form_Load : ");
-    // Outside a debugger nobody is asked.
     EXPECT_TRUE(ui->boxes.empty());
-    EXPECT_EQ(breaks, 0);
-}
 
-TEST_F(TraceTest, UnbalancedPopUnderADebuggerAsksToBreak) {
+    ScopedFramework underDebugger;  // looked for at start
+    configure(*underDebugger);
     debugger = true;
-    fsPUSH("modMain", "Sub Main", "");
-    fsPOP("modMain", "Sub Other", "");
-    ASSERT_EQ(ui->boxes.size(), 1u);
+    ui->answers = {box::Ok, box::Cancel};
+    for (int round = 0; round < 2; ++round) {
+        fsPUSH("modMain", "Sub Main", "");
+        fsPOP("modMain", "Sub Other", "");
+    }
+    ASSERT_EQ(ui->boxes.size(), 2u);
     EXPECT_EQ(ui->boxes[0].title, "FSVB100");
-    EXPECT_EQ(ui->boxes[0].style, box::OkCancel | box::Exclamation);
-    EXPECT_EQ(ui->boxes[0].text,
-              "Module    \tmodMain\r\nProcedure\tSub Other\r\n\r\n"
-              "Procedure is unbalanced or contains calls to unbalanced routines. \r\n\r\n"
-              "'fsPOP()' was called without 'fsPUSH()'. \r\n\r\n"
-              "Choose OK to break into the debugger at this point.\r\nChoose CANCEL to continue with program.");
-    EXPECT_EQ(breaks, 1);  // OK is the default answer
-
-    ui->answers.push_back(box::Cancel);
-    fsPUSH("modMain", "Sub Main", "");
-    fsPOP("modMain", "Sub Other", "");
-    EXPECT_EQ(ui->boxes.size(), 2u);
-    EXPECT_EQ(breaks, 1);
+    EXPECT_NE(ui->boxes[0].text.find("'fsPOP()' was called without 'fsPUSH()'."), std::string::npos);
+    EXPECT_EQ(breaks, 1);  // OK breaks, Cancel goes on
 }
 
 TEST_F(TraceTest, NoUnbalancedBoxAfterAnErrorReportedOffTheTopOfTheTrace) {
@@ -159,25 +109,21 @@ TEST_F(TraceTest, NoUnbalancedBoxAfterAnErrorReportedOffTheTopOfTheTrace) {
     EXPECT_TRUE(ui->boxes.empty());
     EXPECT_EQ(fs->depth(), 0);
     // The slot-0 texts are used up: the next unbalanced pop asks again.
-    EXPECT_EQ(fs->lastError().slots[0].module, "");
     fsPUSH("modMain", "Sub Main", "");
     fsPOP("frmCheckPL", "Sub Run", "");
     EXPECT_EQ(ui->boxes.size(), 1u);
 }
 
 TEST_F(TraceTest, MoreThanAThousandLevelsCountOnButStoreNothing) {
-    captureToLog(0, 0, 0, 0);
+    captureToLog();
     for (int level = 1; level <= 1005; ++level) fsPUSH("modMain", "Function Deep", "");
     EXPECT_EQ(fs->depth(), 1005);
     EXPECT_EQ(fs->entryText(1000), " 1000 : " + std::string(999, '\t') + "modMain : Function Deep : ");
     EXPECT_EQ(fs->entryText(1001), "");
-    // The pop of level 1005 finds no entry: unbalanced, the stack is emptied.
-    fsPOP("modMain", "Function Deep", "");
-    EXPECT_EQ(fs->depth(), 0);
-    for (int level = 1; level < 1005; ++level) fsPOP("modMain", "Function Deep", "");
+    fsPOP("modMain", "Function Deep", "");  // level 1005 has no entry: unbalanced, the stack is emptied
     EXPECT_EQ(fs->depth(), 0);
     const std::vector<std::string> records = loggedRecords();
-    ASSERT_EQ(records.size(), 1u + 1005u);  // pops that match nothing write no record
+    ASSERT_EQ(records.size(), 1u + 1005u);  // a pop that matches nothing writes no record
     EXPECT_EQ(records.back(), "[LUMOAudioPlayer] [01005] [00000.0000] ->");
 }
 
@@ -190,7 +136,6 @@ TEST_F(TraceTest, SwitchedOffTraceLeavesTheStackAlone) {
     fsOPTION(22, Value::flag(true));
     fsPOP("modMain", "Sub Main", "");
     EXPECT_EQ(fs->depth(), 0);
-
     fsOPTION(20, Value(int32_t{0}));  // the whole framework off
     fsPUSH("modMain", "Sub Main", "");
     EXPECT_EQ(fs->depth(), 0);
@@ -198,7 +143,7 @@ TEST_F(TraceTest, SwitchedOffTraceLeavesTheStackAlone) {
     EXPECT_EQ(fsERROR("modMain", "Sub Main"), std::nullopt);
 }
 
-TEST_F(TraceTest, PushAndPopWaitWhileTheErrorWindowIsOpen) {
+TEST_F(TraceTest, PushWaitsWhileTheErrorWindowIsOpen) {
     fsPUSH("modMain", "Sub Main", "");
     fs->setErrorWindowOpen(true);
     ui->onEvents = [&] {
@@ -210,8 +155,7 @@ TEST_F(TraceTest, PushAndPopWaitWhileTheErrorWindowIsOpen) {
 }
 
 TEST_F(TraceTest, AFailingSinkNeverStopsTheProgram) {
-    class ThrowingUi final : public UserInterface {
-    public:
+    struct ThrowingUi final : UserInterface {
         int boxes = 0;
         int32_t messageBox(std::string_view, int32_t, std::string_view) override {
             ++boxes;
@@ -225,10 +169,46 @@ TEST_F(TraceTest, AFailingSinkNeverStopsTheProgram) {
     debugger = true;
     writeOptions("[Log File]\nCircularLog=1\n[CircularLog]\nFileName=missing/circ.log\n");
     fsPUSH("modMain", "Sub Main", "");  // the circular file cannot open, and its box fails too
-    fsPOP("modMain", "Sub Other", "");  // unbalanced box fails as well
+    fsPOP("modMain", "Sub Other", "");  // the unbalanced box fails as well
     EXPECT_EQ(fs->depth(), 0);
     EXPECT_FALSE(fs->settings().circularLog);
     EXPECT_GE(throwing->boxes, 2);
+}
+
+// The time a monitor takes to read a record is the framework's, not the program's.
+TEST_F(TraceTest, TheFrameworkSubtractsItsOwnCostFromRecordTimes) {
+    struct SlowMonitor final : TraceMonitor {
+        std::vector<std::string>* records;
+        int64_t* clock = nullptr;
+        explicit SlowMonitor(std::vector<std::string>* r) : records(r) {}
+        intptr_t sendRecord(std::string_view record) override {
+            records->emplace_back(record);
+            if (clock) *clock += 5;
+            return 0;
+        }
+        intptr_t sendWaitRequest(int) override { return 0; }
+    };
+    std::vector<std::string> records;
+    SlowMonitor* monitor = nullptr;
+    fs->setMonitorFinder([&] {
+        auto found = std::make_unique<SlowMonitor>(&records);
+        monitor = found.get();
+        return found;
+    });
+    fsSTART();
+    ASSERT_TRUE(monitor);
+    monitor->clock = &now;
+    fsPUSH("modMain", "Sub Main", "");
+    fsPOP("modMain", "Sub Main", "");
+    now += 100;
+    fsPUSH("modMain", "Sub Main", "");
+    fsPOP("modMain", "Sub Main", "");
+    EXPECT_TRUE(fs->monitorPresent());
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_NE(records[1].find("[00001] [00000.0000] ->"), std::string::npos) << records[1];
+    EXPECT_NE(records[2].find("[00002] [00000.0005] <-"), std::string::npos) << records[2];
+    EXPECT_NE(records[3].find("[00003] [00000.0105] ->"), std::string::npos) << records[3];
+    EXPECT_NE(records[4].find("[00004] [00000.0110] <-"), std::string::npos) << records[4];
 }
 
 }  // namespace
