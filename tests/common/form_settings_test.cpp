@@ -1,7 +1,5 @@
 // The saved window rectangle: what is applied, what is refused, what a failed
 // move does, and how the values are written.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 
 #include "common/form_settings.h"
@@ -20,8 +18,7 @@ struct Window final : FormWindow {
     double Width() const override { return width; }
     double Height() const override { return height; }
     void Move(double l, double t, double w, double h) override {
-        ++moves;
-        if (refuse && moves == 1) throw std::runtime_error("refused");
+        if (++moves == 1 && refuse) throw std::runtime_error("refused");
         left = l, top = t, width = w, height = h;
     }
 };
@@ -32,59 +29,44 @@ protected:
         FrameworkTest::SetUp();
         ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
     }
-    static void store(const char* left, const char* top, const char* height, const char* width) {
-        std::filesystem::remove(platform::settingsFileOf("LUMO Audio"));
-        for (const auto& [key, value] : {std::pair{"Left", left}, {"Top", top}, {"Height", height}, {"Width", width}})
-            if (value) platform::writeSetting("LUMO Audio", "Settings", key, value);
-    }
 };
 
+// Only four numbers that are not negative move the window, off every screen too.
 TEST_F(FormSettings, OnlyFourNumbersThatAreNotNegativeMoveTheWindow) {
-    struct Case {
-        const char *left, *top, *height, *width;
-        bool applied;
-    };
-    const std::vector<Case> cases = {
-        {nullptr, nullptr, nullptr, nullptr, false},  // first run
-        {"1785", "0", "6960", "13680", true},
-        {"-1200", "10", "10", "10", false},
-        {"10", "10", "10", "abc", false},
-        {"10", "", "10", "10", false},
-        {"10", "10", "10", nullptr, false},
-        {"500000", "400000", "10", "10", true},  // off every screen: applied as saved
-        {" 12 ", "1e3", "7.5", "0", true},
-    };
-    for (const Case& c : cases) {
-        store(c.left, c.top, c.height, c.width);
+    const std::vector<std::vector<const char*>> cases = {  // left, top, height, width
+        {nullptr, nullptr, nullptr, nullptr}, {"-1200", "10", "10", "10"}, {"10", "10", "10", "abc"},
+        {"10", "", "10", "10"}, {"10", "10", "10", nullptr}, {"1785", "0", "6960", "13680"},
+        {"500000", "400000", "10", "10"}, {" 12 ", "1e3", "7.5", "0"}};
+    for (size_t n = 0; n < cases.size(); ++n) {
+        std::filesystem::remove(platform::settingsFileOf("LUMO Audio"));
+        for (size_t key = 0; key < 4; ++key)
+            if (cases[n][key]) platform::writeSetting("LUMO Audio", "Settings", std::vector{"Left", "Top", "Height", "Width"}[key], cases[n][key]);
         Window window;
         RestoreFormSettings(window);
-        EXPECT_EQ(window.moves, c.applied ? 1 : 0) << (c.left ? c.left : "<missing>");
-        if (!c.applied) continue;
-        EXPECT_EQ(window.left, std::stod(c.left));
-        EXPECT_EQ(window.top, std::stod(c.top));
-        EXPECT_EQ(window.height, std::stod(c.height)) << "width and height are not swapped";
-        EXPECT_EQ(window.width, std::stod(c.width));
+        const bool applied = n >= 5;
+        ASSERT_EQ(window.moves, applied ? 1 : 0) << n;
+        if (applied) {
+            EXPECT_EQ(std::vector<double>({window.left, window.top, window.height, window.width}),
+                      std::vector<double>({std::stod(cases[n][0]), std::stod(cases[n][1]), std::stod(cases[n][2]),
+                                           std::stod(cases[n][3])}));
+        }
     }
 }
 
 TEST_F(FormSettings, AFailedMovePutsTheWindowBackAndSavingWritesShortNumbers) {
-    store("1", "2", "3", "4");
+    for (const char* key : {"Left", "Top", "Height", "Width"}) platform::writeSetting("LUMO Audio", "Settings", key, "1");
     Window window;
     window.refuse = true;
     RestoreFormSettings(window);
     EXPECT_EQ(window.moves, 2);
-    EXPECT_EQ(window.left, 100);
-    EXPECT_EQ(window.height, 4000);
+    EXPECT_EQ(window.left + window.height, 4100);
     EXPECT_TRUE(ui->boxes.empty()) << "nothing is reported";
-
     window.left = 1785;
     window.top = 0.5;
     SaveFormSettings(window);
-    const auto saved = [](const char* key) { return platform::readSetting("LUMO Audio", "Settings", key); };
-    EXPECT_EQ(saved("Left"), "1785");
-    EXPECT_EQ(saved("Top"), "0.5");
-    EXPECT_EQ(saved("Height"), "4000");
-    EXPECT_EQ(saved("Width"), "3000");
+    std::string saved;
+    for (const char* key : {"Left", "Top", "Height", "Width"}) saved += platform::readSetting("LUMO Audio", "Settings", key).value_or("?") + " ";
+    EXPECT_EQ(saved, "1785 0.5 4000 3000 ");
 }
 
 }  // namespace
