@@ -31,6 +31,7 @@
 #include "platform/user_settings.h"
 #include "player/audio_player_host.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/fake_drives.h"
 
 namespace {
 
@@ -47,31 +48,6 @@ public:
     }
     void processPendingEvents() override {}
     void setProgramWindowsEnabled(bool) override {}
-};
-
-struct Drive final : platform::Drive {
-    std::string letter, volume;
-    bool ready = true;
-    int32_t serial = 0;
-    Drive(std::string driveLetter, std::string volumeName, bool isReady, int32_t serialNumber)
-        : letter(std::move(driveLetter)), volume(std::move(volumeName)), ready(isReady), serial(serialNumber) {}
-    std::string driveLetter() const override { return letter; }
-    int32_t driveType() const override { return platform::drive_type::CdRom; }
-    bool isReady() const override { return ready; }
-    std::string volumeName() const override { return ready ? volume : notReady<std::string>(); }
-    int32_t serialNumber() const override { return ready ? serial : notReady<int32_t>(); }
-    std::string fileSystem() const override { return ready ? "CDFS" : notReady<std::string>(); }
-    template <typename T>
-    T notReady() const {
-        throw std::runtime_error("Disk not ready");
-    }
-};
-
-struct DriveService final : platform::DriveService {
-    std::vector<platform::DrivePtr> drives() override {
-        return {std::make_shared<Drive>("D", "Audio CD", true, 0x0123ABCD),
-                std::make_shared<Drive>("E", "", false, 0)};
-    }
 };
 
 // An object a host might assign to PlayLists; counts its references so that
@@ -130,7 +106,12 @@ public:
         platform::writeSetting("LUMO Player", "Settings", "INSTALLDIR", (home_ / "install").string());
         player::setMediaPlayerFactory(
             [] { return std::make_unique<platform::simulated::SimulatedPlayer>(scenario()); });
-        common::setDriveServiceFactory([] { return std::make_shared<DriveService>(); });
+        common::setDriveServiceFactory([] {
+            auto service = std::make_shared<lumo::testing::FakeDriveService>();
+            service->add("D", "Audio CD", 0x0123ABCD);
+            service->add("E", "", 0, false);
+            return service;
+        });
         // The first object starts the library; its user interface is then replaced.
         _cLUMOAudio* first = create();
         failsafe::framework().setUserInterface(std::make_shared<SilentUserInterface>());

@@ -13,7 +13,7 @@
 #include "platform/user_settings.h"
 #include "player/audio_player_host.h"
 #include "tests/failsafe/test_support.h"
-#include "tests/wav_file.h"
+#include "tests/support/generated_media.h"
 
 namespace lumo::player::testing {
 
@@ -32,6 +32,8 @@ protected:
     int asked = 0;  // errors that reached the framework's error entry
     SimulatedPlayer* simulated = nullptr;
     automation::ActiveSelection& selection = automation::activeSelection();
+    std::string error = "before";  // the activations' sWMPError
+    int32_t flags = 0;             // and nPLError
 
     void SetUp() override {
         FrameworkTest::SetUp();
