@@ -106,14 +106,12 @@ TEST_F(SelPlaylistWindowTest, ClicksReachTheDialogAndItsStateOutlivesEachShowing
     EXPECT_EQ(chosen.selectedPlaylist, "CDROM");
     EXPECT_EQ(chosen.driveLetter, "E:");
     EXPECT_EQ(chosen.howToIDDisk, automation::how_to_id::DriveLetter);
-    EXPECT_EQ(chosen.shuffleMode, automation::shuffle_mode::Off);
 
     // The next showing finds tab, row and tick as they were; closing the
     // window is Cancel.
     const automation::SelectionResult closed = showAnswering([&](SelPlaylistDialog& window) {
         EXPECT_EQ(window.frameGeometry(), shown) << "the saved rectangle again";
         EXPECT_EQ(window.findChild<QTabBar*>()->currentIndex(), frmSelPlaylist::tabCdroms);
-        EXPECT_FALSE(window.findChild<QCheckBox*>("chkShuffleMode")->isChecked()) << "the saved default";
         window.move(window.pos() + QPoint(40, 0));
         window.close();
     });

@@ -1,5 +1,5 @@
-// The hidden window: loaded once, its cached playlists, and a media library
-// that fails at the load.
+// The hidden window: loaded once, and its cached playlists when the media
+// library fails at the load.
 #include <regex>
 
 #include "player_fixture.h"
@@ -30,20 +30,6 @@ TEST_F(PlayerHostTest, ALibraryFailingAtLoadIsLoggedOnceAndLeavesNoList) {
     window.BuildPlayLists();
     ASSERT_NE(window.PlayListArray(), nullptr);
     EXPECT_EQ(window.PlayListArray()->count(), 2);
-}
-
-TEST_F(PlayerHostTest, TheDefaultPlayerListsItsPlaylistsAtEachLoad) {
-    playlistFile(home / "lists/Evening.m3u", {"one.wav"});
-    common::CreateFSO();
-    frmAudioPlayer& window = AudioPlayer();
-    ASSERT_NE(window.PlayListArray(), nullptr);
-    EXPECT_EQ(window.PlayListArray()->count(), 1);
-    playlistFile(home / "lists/Late.m3u", {"one.wav"});
-    EXPECT_EQ(window.PlayListArray()->count(), 1);
-    selection.sPlayList = "Late";
-    EXPECT_TRUE(window.SetStandard_PL(error, flags));  // the library itself knows it
-    unloadAudioPlayer();
-    EXPECT_EQ(AudioPlayer().PlayListArray()->count(), 2);
 }
 
 }  // namespace
