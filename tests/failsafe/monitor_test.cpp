@@ -1,8 +1,6 @@
 // The trace link between a program and the monitor program: the real server
 // pausing, stepping and resuming the real link; monitors that misbehave; the
 // checks that keep other users out; and the wire framing.
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -35,116 +33,84 @@ int boundSocket(const fs::path& socket) {
     std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    ::chmod(socket.c_str(), 0600);
     return fd;
 }
 
-// A monitor that takes one program and answers each frame as its script says.
-// Every wait is bounded, so a test can fail but never hang.
-class ScriptedMonitor {
+// A monitor in a child process that takes one program and answers each frame
+// as the script says; kinds() waits for it and gives the frames it received.
+class ChildMonitor {
 public:
-    ScriptedMonitor(const fs::path& socket, std::function<Reply(const wire::Frame&)> script)
-        : listener_(boundSocket(socket)) {
-        ::listen(listener_, 4);
-        if (::pipe2(stop_, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
-        thread_ = std::thread([this, script] { serve(script); });
+    ChildMonitor(const fs::path& socket, const std::function<Reply(const wire::Frame&)>& script) {
+        const int listener = boundSocket(socket);
+        ::chmod(socket.c_str(), 0600);
+        if (::listen(listener, 1) != 0 || ::pipe(kinds_) != 0) throw std::runtime_error("no monitor");
+        if ((child_ = ::fork()) == 0) {
+            ::alarm(20);  // a test can fail but never hang
+            const int program = ::accept(listener, nullptr, nullptr);
+            wire::FrameReader reader;
+            char buffer[4096];
+            for (ssize_t got; (got = ::recv(program, buffer, sizeof buffer, 0)) > 0;)
+                for (reader.feed(std::string_view(buffer, static_cast<size_t>(got))); auto frame = reader.next();) {
+                    const char kind = static_cast<char>(frame->kind);
+                    const Reply reply = script(*frame);
+                    if ((void)!::write(kinds_[1], &kind, 1), !reply) ::_exit(0);
+                    ::send(program, reply->data(), reply->size(), MSG_NOSIGNAL);
+                }
+            ::_exit(0);
+        }
+        ::close(listener);
+        ::close(kinds_[1]);
     }
-    ~ScriptedMonitor() {
-        ::close(stop_[1]);
-        thread_.join();
-        ::close(stop_[0]);
-        ::close(listener_);
-    }
-    std::string kinds() {  // one letter a frame received
-        std::lock_guard lock(mutex_);
-        return kinds_;
+    std::string kinds() {
+        ::waitpid(child_, nullptr, 0);
+        std::string kinds;
+        for (char kind; ::read(kinds_[0], &kind, 1) == 1;) kinds += kind;
+        return ::close(kinds_[0]), kinds;
     }
 
 private:
-    void serve(const std::function<Reply(const wire::Frame&)>& script) {
-        if (!readable(listener_)) return;
-        const int program = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        wire::FrameReader reader;
-        char buffer[4096];
-        for (ssize_t got; readable(program) && (got = ::recv(program, buffer, sizeof buffer, 0)) > 0;) {
-            reader.feed(std::string_view(buffer, static_cast<size_t>(got)));
-            while (auto frame = reader.next()) {
-                std::unique_lock lock(mutex_);
-                kinds_ += static_cast<char>(frame->kind);
-                lock.unlock();
-                const Reply reply = script(*frame);
-                if (!reply) return (void)::close(program);
-                ::send(program, reply->data(), reply->size(), MSG_NOSIGNAL);
-            }
-        }
-        ::close(program);
-    }
-    bool readable(int fd) {
-        pollfd watched[2] = {{fd, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-        return ::poll(watched, 2, 20'000) > 0 && watched[1].revents == 0;
-    }
-    int listener_, stop_[2] = {-1, -1};
-    std::thread thread_;
-    std::mutex mutex_;
-    std::string kinds_;
+    pid_t child_;
+    int kinds_[2];
 };
 
-// The monitor program's server on a thread of its own; the test hands it
-// commands as a user types them.
+// The monitor program's server on a thread of its own; the test drives it
+// between two rounds of serving, as a user types commands.
 class ServedMonitor {
 public:
     explicit ServedMonitor(const fs::path& socket) {
         MonitorEvents events;
         events.status = [this](std::string_view line) {
-            std::lock_guard lock(mutex_);
+            std::lock_guard lock(statusMutex_);
             statuses_.emplace_back(line);
         };
         std::string whyNot;
-        server_ = MonitorServer::listen(socket, events, whyNot);
-        if (!server_) throw std::runtime_error(whyNot);
+        if (!(server_ = MonitorServer::listen(socket, events, whyNot))) throw std::runtime_error(whyNot);
         thread_ = std::thread([this] {
-            while (!stop_) {
+            for (; !stop_; std::this_thread::sleep_for(1ms)) {
+                std::lock_guard lock(serverMutex_);
                 server_->serve(10ms);
-                std::vector<std::function<void(MonitorServer&)>> commands;
-                std::unique_lock lock(mutex_);
-                commands.swap(commands_);
-                lock.unlock();
-                for (auto& command : commands) command(*server_);
             }
         });
     }
-    ~ServedMonitor() {
-        stop_ = true;
-        thread_.join();
-    }
-    void post(std::function<void(MonitorServer&)> command) {
-        std::lock_guard lock(mutex_);
-        commands_.push_back(std::move(command));
-    }
-    void run(const std::function<void(MonitorServer&)>& command) {  // on the server's thread, waited for
-        std::atomic<bool> done{false};
-        post([&](MonitorServer& server) { command(server), done = true; });
-        waitFor([&] { return done.load(); });
-    }
-    static void waitFor(const std::function<bool()>& condition) {
-        for (int round = 0; round < 2000 && !condition(); ++round) std::this_thread::sleep_for(5ms);
+    ~ServedMonitor() { stop_ = true, thread_.join(); }
+    void with(const std::function<void(MonitorServer&)>& command) {
+        std::lock_guard lock(serverMutex_);
+        command(*server_);
     }
     bool said(std::string_view text) {  // waits (bounded) for a status line with `text`
-        bool found = false;
-        waitFor([&] {
-            std::lock_guard lock(mutex_);
-            for (const std::string& line : statuses_) found = found || line.find(text) != std::string::npos;
-            return found;
-        });
-        return found;
+        for (int round = 0; round < 2000; ++round, std::this_thread::sleep_for(5ms)) {
+            std::lock_guard lock(statusMutex_);
+            for (const std::string& line : statuses_)
+                if (line.find(text) != std::string::npos) return true;
+        }
+        return false;
     }
 
 private:
     std::unique_ptr<MonitorServer> server_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::vector<std::function<void(MonitorServer&)>> commands_;
+    std::mutex serverMutex_, statusMutex_;
     std::vector<std::string> statuses_;
 };
 
@@ -156,35 +122,27 @@ struct RawProgram {
     ~RawProgram() { ::close(fd); }
     std::optional<int32_t> ask(const std::string& frame) {
         const Deadline deadline = deadlineIn(10s);
-        if (!sendAllBefore(fd, frame, deadline)) return std::nullopt;
-        const auto answer = readFrameBefore(fd, reader, deadline);
+        const auto answer = sendAllBefore(fd, frame, deadline) ? readFrameBefore(fd, reader, deadline) : std::nullopt;
         return answer ? wire::decodeAnswer(answer->payload) : std::nullopt;
     }
 };
 
-class MonitorTest : public FrameworkTest {
-protected:
-    fs::path socket() const { return path("m.sock"); }
-    void SetUp() override {
-        FrameworkTest::SetUp();
-        fs->setMonitorFinder(socketMonitorFinder({socket(), 10s}));  // a safety limit
-    }
-};
+class MonitorTest : public FrameworkTest {};
 
 // Pause stops the program at its next record with its windows off; step lets
 // it on to the record after; resume lets it go.
-TEST_F(MonitorTest, TheServerPausesStepsAndResumesTheProgram) {
-    ServedMonitor monitor(socket());
+TEST_F(MonitorTest, TheMonitorServerPausesStepsAndResumesTheProgram) {
+    ServedMonitor monitor(path("m.sock"));
+    fs->setMonitorFinder(socketMonitorFinder({path("m.sock"), 10s}));
     fsPUSH("modMain", "Sub Main", "");
     EXPECT_TRUE(fs->monitorPresent());
-    monitor.run([](MonitorServer& server) { server.pause(); });
+    monitor.with([](MonitorServer& server) { server.pause(); });
     size_t handled = 0;
     ui->onEvents = [&] {  // within the first pause: step; within the second: resume
         const size_t pause = (ui->windowStates.size() + 1) / 2;
         EXPECT_FALSE(ui->windowStates.back());
-        if (pause == handled) return;
+        if (pause != handled) monitor.with([pause](MonitorServer& server) { pause == 1 ? server.step() : server.resume(); });
         handled = pause;
-        monitor.post([pause](MonitorServer& server) { pause == 1 ? server.step() : server.resume(); });
     };
     fsPUSH("modMain", "Sub CreateFSO", "");
     EXPECT_EQ(ui->windowStates, (std::vector<bool>{false, true}));
@@ -195,34 +153,33 @@ TEST_F(MonitorTest, TheServerPausesStepsAndResumesTheProgram) {
     EXPECT_TRUE(monitor.said(" paused at [LUMOAudioPlayer] [00003] [00000.0000] <-\tmodMain : Sub CreateFSO"));
 }
 
-TEST_F(MonitorTest, AProgramThatLeavesWhilePausedOrBreaksTheProtocolIsForgotten) {
-    ServedMonitor monitor(socket());
-    monitor.run([](MonitorServer& server) { server.pause(); });
+TEST(MonitorServer, AProgramThatLeavesWhilePausedOrBreaksTheProtocolIsForgotten) {
+    const TempFolder folder;
+    ServedMonitor monitor(folder / "m.sock");
+    monitor.with([](MonitorServer& server) { server.pause(); });
     {
-        RawProgram program(socket());
+        RawProgram program(folder / "m.sock");
         EXPECT_EQ(program.ask(wire::helloFrame(77, "raw")), static_cast<int32_t>(wire::version));
         EXPECT_EQ(program.ask(wire::recordFrame("[raw] [00001] [00000.0000] ->modMain : Sub Main\r\n")), 128);
         EXPECT_EQ(program.ask(wire::waitFrame(2, 0)), 0);  // still paused: keep waiting
     }
     EXPECT_TRUE(monitor.said("raw (pid 77) left while paused"));
-    monitor.run([](MonitorServer& server) { EXPECT_EQ(server.pausedCount() + server.programCount(), 0u); });
-    RawProgram rude(socket());
+    monitor.with([](MonitorServer& server) { EXPECT_EQ(server.pausedCount() + server.programCount(), 0u); });
+    RawProgram rude(folder / "m.sock");
     EXPECT_EQ(rude.ask(wire::helloFrame(66, "rude")), static_cast<int32_t>(wire::version));
     sendAllBefore(rude.fd, "GET / HTTP/1.0\r\n\r\n", deadlineIn(10s));
     EXPECT_TRUE(monitor.said("rude (pid 66) broke the protocol"));
-    EXPECT_FALSE(RawProgram(socket()).ask(wire::recordFrame("a record before the greeting")));
+    EXPECT_FALSE(RawProgram(folder / "m.sock").ask(wire::recordFrame("a record before the greeting")));
 }
 
-TEST(MonitorServerListen, RefusesALiveSocketAndForeignFilesButReplacesAStaleOne) {
+TEST(MonitorServer, RefusesALiveSocketAndForeignFilesButReplacesAStaleOne) {
     const TempFolder folder;
     const fs::path socket = folder / "m.sock";
     std::string whyNot;
     {
         auto first = MonitorServer::listen(socket, {}, whyNot);
         ASSERT_TRUE(first) << whyNot;
-        struct stat info{};
-        ::stat(socket.c_str(), &info);
-        EXPECT_EQ(info.st_mode & 0777, 0600u);
+        EXPECT_EQ(fs::status(socket).permissions(), fs::perms::owner_read | fs::perms::owner_write);
         EXPECT_FALSE(MonitorServer::listen(socket, {}, whyNot));
         EXPECT_EQ(whyNot, "another monitor listens on " + socket.string());
     }
@@ -239,47 +196,46 @@ TEST(MonitorServerListen, RefusesALiveSocketAndForeignFilesButReplacesAStaleOne)
 // answering, at a record or within a pause: the link ends, the program goes
 // on, and a pause under way ends.
 TEST_F(MonitorTest, AMisbehavingMonitorEndsTheLinkAndNeverTheProgram) {
-    const Reply pause = wire::answerFrame(128), stillPaused = wire::answerFrame(1), wait = wire::answerFrame(0);
+    const Reply hello = wire::answerFrame(static_cast<int32_t>(wire::version)), pause = wire::answerFrame(128),
+                stillPaused = wire::answerFrame(1), wait = wire::answerFrame(0);
     struct Case {
         const char* name;
         Reply hello, atCreateFso;
         std::vector<Reply> waitReplies;
         std::chrono::milliseconds timeout;
-        bool paused;
         std::string frames;  // what the monitor received
     };
-    const Reply greeting = wire::answerFrame(static_cast<int32_t>(wire::version));
     const Case cases[] = {
-        {"plain pause, the link goes on", greeting, pause, {stillPaused, wait, wait}, 10s, true, "HTTTWWWTT"},
-        {"no greeting back", std::string("HTTP/1.1 400\r\n\r\n"), wait, {}, 10s, false, "H"},
-        {"garbage for an answer", greeting, std::string("\x80garbage", 8), {}, 10s, false, "HTTT"},
-        {"hangs up within the pause", greeting, pause, {stillPaused, wait, std::nullopt}, 10s, true, "HTTTWWW"},
-        {"never answers a record", greeting, std::string(), {}, 200ms, false, "HTTT"},
-        {"never answers within the pause", greeting, pause, {stillPaused, wait, std::string()}, 200ms, true, "HTTTWWW"},
+        {"plain pause, the link goes on", hello, pause, {stillPaused, wait, wait}, 10s, "HTTTWWWTT"},
+        {"no greeting back", std::string("HTTP/1.1 400\r\n\r\n"), wait, {}, 10s, "H"},
+        {"garbage for an answer", hello, std::string("\x80garbage", 8), {}, 10s, "HTTT"},
+        {"hangs up within the pause", hello, pause, {stillPaused, wait, std::nullopt}, 10s, "HTTTWWW"},
+        {"never answers a record", hello, std::string(), {}, 200ms, "HTTT"},
+        {"never answers within the pause", hello, pause, {stillPaused, wait, std::string()}, 200ms, "HTTTWWW"},
     };
     int index = 0;
     for (const Case& c : cases) {
         const fs::path socket = path("m" + std::to_string(index++) + ".sock");
-        auto waits = std::make_shared<std::deque<Reply>>(c.waitReplies.begin(), c.waitReplies.end());
-        ScriptedMonitor monitor(socket, [&c, waits](const wire::Frame& frame) -> Reply {
+        std::deque<Reply> waits(c.waitReplies.begin(), c.waitReplies.end());
+        ChildMonitor monitor(socket, [&](const wire::Frame& frame) -> Reply {
             if (frame.kind == wire::Kind::Hello) return c.hello;
-            if (frame.kind == wire::Kind::Record && frame.payload.find("->\tmodMain : Sub CreateFSO") != std::string::npos)
-                return c.atCreateFso;
-            if (frame.kind != wire::Kind::Wait || waits->empty()) return wire::answerFrame(0);
-            const Reply next = waits->front();
-            waits->pop_front();
-            return next;
+            if (frame.payload.find("->\tmodMain : Sub CreateFSO") != std::string::npos) return c.atCreateFso;
+            if (frame.kind != wire::Kind::Wait || waits.empty()) return wait;
+            const Reply next = waits.front();
+            return waits.pop_front(), next;
         });
-        ScopedFramework own;
-        configure(*own);
-        own->setMonitorFinder(socketMonitorFinder({socket, c.timeout}));
-        ui->windowStates.clear();
-        fsPUSH("modMain", "Sub Main", "");
-        fsPUSH("modMain", "Sub CreateFSO", "");
-        EXPECT_EQ(ui->windowStates, c.paused ? (std::vector<bool>{false, true}) : std::vector<bool>()) << c.name;
-        fsPOP("modMain", "Sub CreateFSO", "");
-        fsPOP("modMain", "Sub Main", "");
-        EXPECT_EQ(own->depth(), 0) << c.name;
+        {
+            ScopedFramework own;
+            configure(*own);
+            own->setMonitorFinder(socketMonitorFinder({socket, c.timeout}));
+            ui->windowStates.clear();
+            fsPUSH("modMain", "Sub Main", "");
+            fsPUSH("modMain", "Sub CreateFSO", "");
+            EXPECT_EQ(ui->windowStates.size(), c.atCreateFso == pause ? 2u : 0u) << c.name;  // a pause ends
+            fsPOP("modMain", "Sub CreateFSO", "");
+            fsPOP("modMain", "Sub Main", "");
+            EXPECT_EQ(own->depth(), 0) << c.name;
+        }
         EXPECT_EQ(monitor.kinds(), c.frames) << c.name;
     }
 }
@@ -303,37 +259,34 @@ TEST(MonitorWire, FramesSurviveAnyCutAndBadStreamsStayBroken) {
     for (const std::string& bad : {std::string("Z\0\0\0\0", 5) + wire::answerFrame(0), tooLong}) {
         wire::FrameReader reader;
         reader.feed(bad);
-        EXPECT_FALSE(reader.next());
-        EXPECT_TRUE(reader.broken());
+        EXPECT_TRUE(!reader.next() && reader.broken());
     }
-    EXPECT_EQ(wire::recordFrame(std::string(wire::maxPayload + 10, 'r')).size(), wire::headerSize + wire::maxPayload);
 }
-
-constexpr uid_t kOtherUser = 65534;  // "nobody"
 
 // Another user who gets past the socket's mode (opened wide on purpose) is
 // still turned away by the check of the peer's credentials, and the traced
 // side talks to no socket that another user made.
 TEST(MonitorPeers, AProgramOfAnotherUserIsRefusedAndNoProgramTalksToAForeignMonitor) {
     if (::geteuid() != 0) GTEST_SKIP() << "becoming another user needs root";
+    constexpr uid_t nobody = 65534;
     const TempFolder folder;
     ::chmod(folder.path().c_str(), 0777);
     const fs::path socket = folder / "m.sock", foreign = folder / "foreign.sock";
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
-    const auto asOtherUser = [](const std::function<int()>& body) {
+    const auto asNobody = [&](const std::function<int()>& body) {
         const pid_t child = ::fork();
-        if (child == 0) ::_exit(::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0 ? 90 : body());
+        if (child == 0) ::_exit(::setgid(nobody) != 0 || ::setuid(nobody) != 0 ? 90 : body());
         return child;
     };
     {
         ServedMonitor monitor(socket);
         ::chmod(socket.c_str(), 0666);
-        const pid_t visitor = asOtherUser([&] {
+        const pid_t visitor = asNobody([&] {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
             sockaddr_un address{};
             address.sun_family = AF_UNIX;
             std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
             if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return 10;
             timeval wait{5, 0};
             ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
@@ -344,9 +297,9 @@ TEST(MonitorPeers, AProgramOfAnotherUserIsRefusedAndNoProgramTalksToAForeignMoni
         ::waitpid(visitor, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         EXPECT_TRUE(monitor.said("refused a program of user 65534"));
-        monitor.run([](MonitorServer& server) { EXPECT_EQ(server.programCount(), 0u); });
+        monitor.with([](MonitorServer& server) { EXPECT_EQ(server.programCount(), 0u); });
     }
-    const pid_t listener = asOtherUser([&] {  // a listening socket made by another user
+    const pid_t listener = asNobody([&] {
         std::string whyNot;
         auto server = MonitorServer::listen(foreign, {}, whyNot);
         ::chmod(foreign.c_str(), 0666);
@@ -359,8 +312,6 @@ TEST(MonitorPeers, AProgramOfAnotherUserIsRefusedAndNoProgramTalksToAForeignMoni
     EXPECT_EQ(connectToOwnSocket(foreign), -1);
     ::kill(listener, SIGKILL);
     ::waitpid(listener, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 }  // namespace
