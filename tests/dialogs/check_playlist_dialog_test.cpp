@@ -19,20 +19,10 @@
 namespace lumo::dialogs {
 namespace {
 
-const bool offscreen = [] { return qputenv("QT_QPA_PLATFORM", "offscreen"); }();
-
-class CheckWindowTest : public testing::SelectionTest {
+class CheckWindowTest : public testing::WindowTest {
 protected:
     frmSelPlaylist dialog;
 
-    void SetUp() override {
-        SelectionTest::SetUp();
-        setWindowsAnsweredByProgram(true);  // each test answers the check window itself
-    }
-    void TearDown() override {
-        setWindowsAnsweredByProgram(false);
-        SelectionTest::TearDown();
-    }
 
     static CheckPlaylistDialog* checkWindow() {
         for (QWidget* widget : QApplication::topLevelWidgets())
@@ -55,7 +45,6 @@ protected:
 };
 
 TEST_F(CheckWindowTest, PlaylistInTheMoreMenuChecksTheSelectedPlaylistInTheWindow) {
-    ASSERT_TRUE(offscreen && widgetsAvailable());
     SelPlaylistDialog window(dialog);
     auto* playlistCommand = window.findChild<QAction*>("menuMorePlaylistReport");
     ASSERT_TRUE(playlistCommand);
@@ -82,7 +71,6 @@ TEST_F(CheckWindowTest, PlaylistInTheMoreMenuChecksTheSelectedPlaylistInTheWindo
 }
 
 TEST_F(CheckWindowTest, ClosingDuringARunStopsItAndClosesOnceItHasEnded) {
-    ASSERT_TRUE(offscreen && widgetsAvailable());
     scenario.playlists = {testing::playlistOf("Long", 6)};
     dialog.Form_Load();
     dialog.selectRow(frmSelPlaylist::tabStandard, 0);

@@ -4,9 +4,6 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
-
-#include <functional>
 
 #include "dialogs/prompt_for_disc_dialog.h"
 #include "dialogs/qt_application.h"
@@ -15,34 +12,15 @@
 namespace lumo::dialogs {
 namespace {
 
-class DiscPromptWindowTest : public testing::SelectionTest {
+class DiscPromptWindowTest : public testing::WindowTest {
 protected:
-    void SetUp() override {
-        SelectionTest::SetUp();
-        setWindowsAnsweredByProgram(true);  // each test answers the prompt itself
-    }
-    void TearDown() override {
-        setWindowsAnsweredByProgram(false);
-        SelectionTest::TearDown();
-    }
-    // Shows the process's prompt; the user's part runs once the window's
-    // event loop has started, and must end the prompt.
-    int32_t showAnswering(const std::function<void(DiscPromptDialog&)>& user) {
-        QTimer::singleShot(0, [&user] {
-            auto* window = qobject_cast<DiscPromptDialog*>(QApplication::activeModalWidget());
-            if (!window) return ADD_FAILURE() << "the disc prompt is not open";
-            user(*window);
-            if (window->isVisible()) {
-                ADD_FAILURE() << "the disc prompt is still open";
-                window->done(0);
-            }
-        });
+    int32_t showAnswering(std::function<void(DiscPromptDialog&)> user) {
+        testing::whenShown(std::move(user));
         return showDiscPrompt();
     }
 };
 
 TEST_F(DiscPromptWindowTest, HandsEveryAnswerToThePrompt) {
-    ASSERT_TRUE(widgetsAvailable());
     const int32_t flagsBefore = PromptForDisc().CDError();
     const int32_t confirmed = showAnswering([&](DiscPromptDialog& window) {
         auto* list = window.findChild<QListWidget*>("lstCDROMS");

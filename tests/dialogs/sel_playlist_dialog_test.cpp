@@ -10,10 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabBar>
-#include <QTimer>
 #include <QTreeWidget>
-
-#include <functional>
 
 #include "dialogs/qt_application.h"
 #include "dialogs/sel_playlist_dialog.h"
@@ -32,35 +29,19 @@ void clickAt(QWidget* widget, QPoint where) {
     QApplication::sendEvent(widget, &release);
 }
 
-class SelPlaylistWindowTest : public testing::SelectionTest {
+class SelPlaylistWindowTest : public testing::WindowTest {
 protected:
-    void SetUp() override {
-        SelectionTest::SetUp();
-        setWindowsAnsweredByProgram(true);
-    }
     void TearDown() override {
         releaseSelectionWindow();
-        setWindowsAnsweredByProgram(false);
-        SelectionTest::TearDown();
+        WindowTest::TearDown();
     }
-    // Shows the process's window; the user's part runs once its event loop
-    // has started, and must end the showing.
-    automation::SelectionResult showAnswering(const std::function<void(SelPlaylistDialog&)>& user) {
-        QTimer::singleShot(0, [&user] {
-            auto* window = qobject_cast<SelPlaylistDialog*>(QApplication::activeModalWidget());
-            if (!window) return ADD_FAILURE() << "the dialog is not the modal window";
-            user(*window);
-            if (window->isVisible()) {
-                ADD_FAILURE() << "the dialog is still open";
-                window->done(0);
-            }
-        });
+    automation::SelectionResult showAnswering(std::function<void(SelPlaylistDialog&)> user) {
+        testing::whenShown(std::move(user));
         return showSelectionWindow();
     }
 };
 
 TEST_F(SelPlaylistWindowTest, ClicksReachTheDialogAndItsStateOutlivesEachShowing) {
-    ASSERT_TRUE(widgetsAvailable());
     for (const auto& [key, value] : {std::pair{"Left", "1500"}, {"Top", "750"}, {"Width", "15000"}, {"Height", "7500"}})
         platform::writeSetting("LUMO Audio", "Settings", key, value);
     drives->add("D", "Audio CD", 0, false);

@@ -4,9 +4,15 @@
 // player whose library and CD drives the test names, with service drives
 // it scripts.
 
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
 #include <cstdlib>
+#include <functional>
 
 #include "automation/codes.h"
+#include "dialogs/qt_application.h"
 #include "common/shared_fso.h"
 #include "platform/simulated/simulated_player.h"
 #include "platform/user_settings.h"
@@ -15,6 +21,21 @@
 #include "tests/support/fake_drives.h"
 
 namespace lumo::dialogs::testing {
+
+// Runs `user` on the modal window of type Window once its event loop has
+// started; the user part must end the showing.
+template <typename Window>
+void whenShown(std::function<void(Window&)> user) {
+    QTimer::singleShot(0, [user] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        if (!window) return ADD_FAILURE() << "the window is not the modal one";
+        user(*window);
+        if (window->isVisible()) {
+            ADD_FAILURE() << "the window is still open";
+            window->done(0);
+        }
+    });
+}
 
 // A playlist of n items.
 inline platform::simulated::PlaylistScript playlistOf(std::string name, int items, bool isAuto = false) {
@@ -58,6 +79,20 @@ protected:
     }
     static std::string shuffleSetting() {
         return platform::readSetting("LUMO Audio", "Settings", "ShuffleMode").value_or("<missing>");
+    }
+};
+
+// On the offscreen platform, with each test answering the windows itself.
+class WindowTest : public SelectionTest {
+protected:
+    void SetUp() override {
+        SelectionTest::SetUp();
+        setWindowsAnsweredByProgram(true);
+        ASSERT_TRUE(widgetsAvailable());
+    }
+    void TearDown() override {
+        setWindowsAnsweredByProgram(false);
+        SelectionTest::TearDown();
     }
 };
 

@@ -1,5 +1,5 @@
-// The player's CD drives joined with the drive information service's: drive
-// texts, volume names and serial numbers, and drives only one side knows.
+// The player's CD drives joined with the drive information service's: discs
+// found by volume name and serial number, and drives only one side knows.
 #include "player_fixture.h"
 
 namespace lumo::player::testing {
@@ -7,21 +7,6 @@ namespace {
 
 using CdIdentificationTest = PlayerHostTest;
 CdromPtr playerDrive(int32_t index) { return AudioPlayer().WMPlayer().cdromCollection().item(index); }
-
-TEST_F(CdIdentificationTest, DriveTextsNameThePlayersDrivesInAnyCaseButWhole) {
-    frmAudioPlayer& window = fourDrives();
-    std::string unread;
-    EXPECT_EQ(window.GetCountCDROMS_WMP(unread), 4);
-    for (const auto& [text, known] : std::vector<std::pair<std::string, bool>>{
-             {"e:", true}, {"G:", true}, {"E", false}, {"E: ", false}, {"", false}, {"H:", false}})
-        EXPECT_EQ(window.WMPDriveExists(text), known) << text;
-    CdromPtr cdrom;
-    int32_t flags = 0;
-    ASSERT_TRUE(window.WMPDriveExistsX("f:", cdrom, flags));
-    EXPECT_FALSE(window.WMPDriveExistsX("F", cdrom, flags));
-    EXPECT_EQ(flags, 0x0200);
-    EXPECT_EQ(cdrom->driveSpecifier(), "F:");  // left as the first call set it
-}
 
 TEST_F(CdIdentificationTest, DiscsAreFoundByExactVolumeNameAndNumericSerial) {
     frmAudioPlayer& window = fourDrives();
