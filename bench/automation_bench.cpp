@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "lumo/lumo_audio_client.h"
-#include "tests/wav_file.h"
+#include "tests/support/generated_media.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "platform/user_settings.h"
 #include "player/audio_player_host.h"
 #include "report/check_playlist.h"
-#include "tests/wav_file.h"
+#include "tests/support/generated_media.h"
 
 namespace {
 

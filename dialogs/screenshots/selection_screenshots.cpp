@@ -24,7 +24,7 @@
 #include "dialogs/qt_application.h"
 #include "dialogs/sel_playlist_dialog.h"
 #include "player/audio_player_host.h"
-#include "tests/wav_file.h"
+#include "tests/support/generated_media.h"
 
 namespace {
 

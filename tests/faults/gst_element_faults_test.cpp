@@ -4,7 +4,7 @@
 // output or balance element is done without, missing core elements make
 // each item one error, and a missing playbin is a clear error raised to the
 // caller; none of them ends the program or trips a GLib assertion.
-#include "../platform/library/media_files.h"
+#include "tests/support/generated_media.h"
 #include "fault_support.h"
 #include "platform/gst/error_classes.h"
 #include "platform/library/text.h"
@@ -23,7 +23,7 @@ const std::vector<std::string> Plugins = {"coreelements", "playback",  "typefind
 class MissingElement : public HelperTest {
 protected:
     fs::path wav = root / "tone.wav";
-    void SetUp() override { platform::library::testing::writeWav(wav, 0.2); }
+    void SetUp() override { lumo::testing::writeWav(wav, 0.2); }
 
     // Plays the WAV file with every plugin above but `missing`.
     Finished playWithout(const std::string& missing, const std::string& sink) {

