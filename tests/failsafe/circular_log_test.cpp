@@ -44,20 +44,6 @@ protected:
     std::string circular(const std::string& name = "circ.log") const { return readFile(path(name)); }
 };
 
-// Without its keys the log has 100 slots of 512 bytes in circ0001.log. An
-// existing file is overwritten slot by slot, never emptied.
-TEST_F(CircularLogTest, DefaultsAndAnExistingFile) {
-    std::ofstream(path("circ0001.log"), std::ios::binary) << std::string(600, 'Z');
-    writeOptions("[Log File]\nCircularLog=1\n");
-    fs->start();
-    EXPECT_EQ(fs->option(25, "Get").number(), 100.0);
-    EXPECT_EQ(fs->settings().recordSize, 512);
-    const std::string file = circular("circ0001.log");
-    ASSERT_EQ(file.size(), 600u);
-    EXPECT_EQ(file.substr(0, 522), start(512));
-    EXPECT_EQ(file.substr(522), std::string(78, 'Z'));
-}
-
 // Slot 0 keeps the start record, which is not counted; after the last slot
 // the writing goes on at slot 1.
 TEST_F(CircularLogTest, AfterTheLastSlotWritingGoesOnAtSlotOneTwice) {
@@ -153,24 +139,6 @@ TEST_F(CircularLogTest, AFileThatCannotBeOpenedSwitchesTheLogOff) {
         }
     }
     EXPECT_FALSE(std::filesystem::exists(path("missing")));
-}
-
-// Switched off and on again it goes on at the next slot; a limit of 0 keeps rewriting slot 1.
-TEST_F(CircularLogTest, SwitchedOffAndOnAndLimitZero) {
-    circularOptions("64", "5");
-    fs->start();
-    after(10, true, "Sub A");  // record 1, slot 1
-    fs->option(27, Value::flag(false));
-    after(10, true, "Sub B");  // no sink: not written, not counted
-    fs->option(27, Value::flag(true));
-    after(10, true, "Sub C");  // record 2, slot 2
-    EXPECT_EQ(circular(), start(64) + slot(record(1, 10, true, 1, "Sub A"), 64) + slot(record(2, 30, true, 3, "Sub C"), 64));
-    ScopedFramework own;
-    configure(*own);
-    circularOptions("48", "0", "zero.log");
-    own->start();
-    for (int i = 0; i < 6; ++i) after(1, i % 2 == 0, "Sub A");
-    EXPECT_EQ(circular("zero.log"), start(48) + slot(record(6, 6, false, 1, "Sub A"), 48));
 }
 
 TEST_F(CircularLogTest, TheRecordIsInTheFileWhenTheProcessIsKilledRightAfterIt) {

@@ -1,6 +1,6 @@
 // The error entry: the report in the log (the one place its layout and call
 // tree are checked), where an error came from, chains of remote errors, and
-// who answers: the error window, a preset action or nobody.
+// what the error window's user said.
 #include "test_support.h"
 
 namespace lumo::failsafe::testing {
@@ -40,10 +40,14 @@ protected:
 
 TEST_F(ErrorEntryTest, ALocalErrorIsReportedInTheLogWithEverySection) {
     logToDisk("[log file]\nCapture To Disk=1\n");
+    useWindow();
+    window->answer = 5;
     fsPUSH("modMain", "Sub Main", "");
     fsPUSH("cLUMOAudio", "Sub DoNext", "");
-    EXPECT_EQ(raise(11, "Division by zero", "LUMOAudioPlayer", 42), std::nullopt);  // no window: nobody is asked
+    EXPECT_EQ(raise(11, "Division by zero", "LUMOAudioPlayer", 42), 5);
     EXPECT_EQ(Err().number, 0);  // the run time's error is cleared
+    EXPECT_TRUE(window->openWhileShown && !fs->errorWindowOpen());
+    EXPECT_EQ(window->seen.systemReport, "System line one\r\nSystem line two\r\n");
     std::vector<std::string> report;
     for (const std::string& line : crlfLines(readFile(path("errors.log"))))
         if (!line.starts_with("[LUMOAudioPlayer] [0")) report.push_back(line);  // without the trace records
@@ -56,7 +60,7 @@ TEST_F(ErrorEntryTest, ALocalErrorIsReportedInTheLogWithEverySection) {
         "\t\tProcedure Sub DoNext", "\t\tLine Number 42", "\t\tError No. 11", "\t\tDescription Division by zero",
         "\t\tCode Pointer : 0", "", "", "Call Tree & Arguments", "\t\t 1 : Call\tmodMain : Sub Main :",
         "\t\t 2 : Call\t\tcLUMOAudio : Sub DoNext :", "\t\t 3 : Trap\t\tRuntime error 11, Division by zero on line 42", "",
-        "System State Information", "System line one", "System line two", "User Said", "",
+        "System State Information", "System line one", "System line two", "User Said", "I pressed Next twice",
         "12-04-2026 05:30:00 - stop FailSafe client v6.6 (C++20 programs on Linux, GCC 12 and Clang 14) data capture"};
     EXPECT_EQ(report, expected);
 }
@@ -93,46 +97,6 @@ TEST_F(ErrorEntryTest, AChainFromAnotherComponentFillsFurtherSlots) {
         EXPECT_NE(log.find(line), std::string::npos) << line;
     raise(440, "Automation error", "99!a", 0);  // more errors than slots: the slots that exist
     EXPECT_EQ(fs->lastError().lastSlot, 10);
-}
-
-TEST_F(ErrorEntryTest, TheErrorWindowAnswersAndItsTextIsReported) {
-    logToDisk();
-    useWindow();
-    window->answer = 5;
-    fsPUSH("cLUMOAudio", "Sub DoNext", "");
-    EXPECT_EQ(raise(11, "Division by zero", "LUMOAudioPlayer", 0), 5);
-    EXPECT_TRUE(window->openWhileShown);
-    EXPECT_FALSE(fs->errorWindowOpen());
-    EXPECT_EQ(window->seen.callTree.size(), 2u);
-    EXPECT_EQ(window->seen.systemReport, "System line one\r\nSystem line two\r\n");
-    EXPECT_NE(readFile(path("errors.log")).find("\r\nUser Said\r\nI pressed Next twice\r\n"), std::string::npos);
-    std::filesystem::remove(path("errors.log"));
-    fsOPTION(23, Value::flag(false));  // without the log setting nothing is written
-    raise(11, "Division by zero", "LUMOAudioPlayer", 0);
-    EXPECT_FALSE(std::filesystem::exists(path("errors.log")));
-    EXPECT_EQ(window->shown, 2);
-}
-
-// A preset action answers without the window (-1: no action; out of range:
-// the window decides); a silent run shows no window but still writes the report.
-TEST_F(ErrorEntryTest, PresetActionsAndSilentRuns) {
-    logToDisk("[preferences]\nSilent Run=1\n");
-    useWindow();
-    int16_t preset = 6;
-    fs->setUserActionProvider([&] { return preset; });
-    fsPUSH("cLUMOAudio", "Sub DoNext", "");
-    EXPECT_EQ(raise(11, "Division by zero", "LUMOAudioPlayer", 0), std::nullopt);
-    EXPECT_EQ(window->shown, 0);
-    EXPECT_NE(readFile(path("errors.log")).find("Description Division by zero"), std::string::npos);
-    EXPECT_TRUE(ui->boxes.empty());
-    preset = 4;  // silent: a preset still answers
-    EXPECT_EQ(raise(11, "", "LUMOAudioPlayer", 0), 4);
-    fsOPTION(21, Value::flag(false));
-    for (const auto& [action, answer] : {std::pair<int16_t, std::optional<int16_t>>{2, 2}, {-1, std::nullopt}, {6, 0}}) {
-        preset = action;
-        EXPECT_EQ(raise(11, "", "LUMOAudioPlayer", 0), answer) << action;
-    }
-    EXPECT_EQ(window->shown, 1);
 }
 
 }  // namespace

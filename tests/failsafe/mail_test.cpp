@@ -141,11 +141,6 @@ TEST_F(MailTest, TheErrorEntryMailsTheDefectReportFirstAndTheLogReportAfter) {
     EXPECT_NE(sent[0].first.text.find("SYNOPSIS:\r\nNew Defect\r\n"), std::string::npos) << sent[0].first.text;
 }
 
-TEST_F(MailTest, WithoutAnAddressNoMailIsMade) {
-    failInDoNext("");
-    EXPECT_TRUE(sent.empty());
-}
-
 // No sendmail: a private draft in a private outbox, whole, that cannot grow headers.
 TEST_F(MailTest, WithoutSendmailTheMessageIsAPrivateEmlThatReadsBackWhole) {
     MailMessage message = sample();

@@ -240,29 +240,6 @@ TEST_F(MonitorTest, AMisbehavingMonitorEndsTheLinkAndNeverTheProgram) {
     }
 }
 
-TEST(MonitorWire, FramesSurviveAnyCutAndBadStreamsStayBroken) {
-    const std::string stream = wire::helloFrame(42, "lumo-host") + wire::recordFrame("[x] ->modMain\r\n") +
-                               wire::waitFrame(2, 0) + wire::answerFrame(-5);
-    for (size_t cut = 0; cut <= stream.size(); ++cut) {
-        wire::FrameReader reader;
-        std::vector<wire::Frame> frames;
-        for (const std::string& piece : {stream.substr(0, cut), stream.substr(cut)})
-            for (reader.feed(piece); auto frame = reader.next();) frames.push_back(*frame);
-        ASSERT_EQ(frames.size(), 4u) << cut;
-        EXPECT_EQ(wire::decodeHello(frames[0].payload)->programName, "lumo-host");
-        EXPECT_EQ(frames[1].payload, "[x] ->modMain\r\n");
-        EXPECT_EQ(wire::decodeWait(frames[2].payload), 2);
-        EXPECT_EQ(wire::decodeAnswer(frames[3].payload), -5);
-    }
-    std::string tooLong = "T";
-    wire::appendInt32(tooLong, static_cast<uint32_t>(wire::maxPayload + 1));
-    for (const std::string& bad : {std::string("Z\0\0\0\0", 5) + wire::answerFrame(0), tooLong}) {
-        wire::FrameReader reader;
-        reader.feed(bad);
-        EXPECT_TRUE(!reader.next() && reader.broken());
-    }
-}
-
 // Another user who gets past the socket's mode (opened wide on purpose) is
 // still turned away by the check of the peer's credentials, and the traced
 // side talks to no socket that another user made.

@@ -69,27 +69,6 @@ TEST_F(OptionsTest, NumberTextAndFixedOptions) {
     EXPECT_TRUE(fs->option(0, "Get").text().starts_with("6.6 ("));
 }
 
-// Option 16 creates a missing log file and drops a path it cannot create;
-// fsWRITELOG appends the text and CR LF while Write To Disk is on.
-TEST_F(OptionsTest, LogFileOptionAndWriteLog) {
-    const std::string log = path("errors.log").string();
-    std::ofstream(log, std::ios::binary) << "old line\r\n";
-    EXPECT_EQ(shown(fsOPTION(16, Value(log))), "text " + log);
-    fsWRITELOG("not written");
-    fsOPTION(23, Value::flag(true));
-    fsWRITELOG("first line");
-    fsWRITELOG("");
-    EXPECT_EQ(readFile(log), "old line\r\nfirst line\r\n\r\n");
-    std::filesystem::remove(log);
-    fsWRITELOG("again");
-    EXPECT_EQ(readFile(log), "again\r\n");
-    EXPECT_EQ(shown(fsOPTION(16, Value(path("no-such-folder/errors.log").string()))), "text ");
-    fsWRITELOG("nowhere to go");
-    EXPECT_FALSE(std::filesystem::exists(path("no-such-folder")));
-    fsOPTION(16, Value(path("new.log").string()));
-    EXPECT_EQ(std::filesystem::file_size(path("new.log")), 0u);
-}
-
 TEST_F(OptionsTest, EveryKeyOfTheOptionsFileInAnyLetterCase) {
     fs->option(12, Value::flag(false));  // the options file overrides what the program set before start
     writeOptions("[Preferences]\nForce System Info=1\nsilent run=1\n[EMAIL]\nAddress=support@lumo.example\n"
@@ -133,21 +112,6 @@ TEST_F(OptionsTest, HowEachKindOfFlagIsRead) {
             << '"' << v << '"';
         std::filesystem::remove(path("c.log"));
     }
-}
-
-// Log File is read only with Write To Disk on, relative to the program folder.
-TEST_F(OptionsTest, LogFileOfTheOptionsFile) {
-    const std::string absolute = path("elsewhere/abs.log").string();
-    for (const auto& [keys, logFile] : {std::pair<std::string, std::string>{"1\nLog File=\n", path("error.log").string()},
-             {"1\nLog File=" + absolute + "\n", absolute}, {"0\nLog File=audio.log\n", ""},
-             {"1\nLog File=" + std::string(130, 'L') + "\n", path(std::string(127, 'L')).string()}}) {
-        ScopedFramework own;
-        startOn(own, "[log file]\nWrite To Disk=" + keys);
-        EXPECT_EQ(own->settings().logFile, logFile) << keys;
-        fsWRITELOG("a line");
-    }
-    EXPECT_EQ(readFile(path("error.log")), "a line\r\n");
-    EXPECT_FALSE(std::filesystem::exists(path("elsewhere")));
 }
 
 // One look-up: section, key, default, characters kept, and what comes back.

@@ -91,18 +91,6 @@ TEST_F(ProcedureTest, AnErrorThatPassesThroughANestedProcedurePopsItOnTheWay) {
     EXPECT_EQ(slot.number, error::FileNotFound);
 }
 
-TEST_F(ProcedureTest, PassOverKeepsTheErrorReadableUntilTheProcedureEnds) {
-    {
-        Procedure proc("frmAudioPlayer", "Function FindDrive", PassOver{});
-        EXPECT_FALSE(proc.step([] { raiseError(error::ObjectNotSet); }));
-        EXPECT_EQ(Err().number, error::ObjectNotSet);
-        EXPECT_TRUE(proc.step([] {}));
-        EXPECT_FALSE(proc.leaving());
-    }
-    EXPECT_EQ(Err().number, 0);
-    EXPECT_EQ(asked, 0);
-}
-
 // Logged errors go to the program's handler, or without one to the log file.
 TEST_F(ProcedureTest, LogAndClearNotesTheErrorUnderItsLocation) {
     writeOptions("[log file]\nWrite To Disk=1\nLog File=errors.log\n");

@@ -27,14 +27,9 @@ public:
     int* breaks;
     FakeServices(int64_t* n, MemoryStatus* m, bool* d, int* b) : now(n), memory(m), debugger(d), breaks(b) {}
     int64_t nowMilliseconds() override { return *now; }
-    std::tm localTime() override {
+    std::tm localTime() override {  // 12-04-2026 05:30:00
         std::tm t{};
-        t.tm_year = 2026 - 1900;
-        t.tm_mon = 11;
-        t.tm_mday = 4;
-        t.tm_hour = 5;
-        t.tm_min = 30;
-        t.tm_sec = 0;
+        t.tm_year = 2026 - 1900, t.tm_mon = 11, t.tm_mday = 4, t.tm_hour = 5, t.tm_min = 30;
         return t;
     }
     std::optional<MemoryStatus> memoryStatus() override { return *memory; }
@@ -72,9 +67,7 @@ public:
 
 inline std::string readFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline std::vector<std::string> crlfLines(const std::string& text) {
@@ -113,15 +106,7 @@ protected:
     void configure(Framework& f) {
         f.setServices(std::make_unique<FakeServices>(&now, &memory, &debugger, &breaks));
         f.setUserInterface(ui);
-        ProgramInfo program;
-        program.folder = folder;
-        program.fileName = "libLUMOAudioPlayer.so";
-        program.name = "LUMOAudioPlayer";
-        program.projectName = "LUMOAudioPlayer";
-        program.major = 2;
-        program.minor = 1;
-        program.revision = 7;
-        f.setProgram(program);
+        f.setProgram({folder, "libLUMOAudioPlayer.so", "LUMOAudioPlayer", "LUMOAudioPlayer", 2, 1, 7});
         f.setSystemReportBuilder([] { return std::string("System line one\r\nSystem line two\r\n"); });
     }
 
