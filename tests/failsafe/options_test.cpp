@@ -1,7 +1,6 @@
 // The numbered options, the options file FSCLIENT.INI and its reader, the
 // log-line writer, and the loosely typed values the options are built on.
 #include <limits>
-#include <random>
 
 #include "failsafe/profile_reader.h"
 #include "failsafe/value.h"
@@ -10,7 +9,6 @@
 namespace lumo::failsafe::testing {
 namespace {
 
-using namespace std::string_literals;
 
 // A value as a readable text, so that a failing comparison says what came back.
 std::string shown(const Value& value) {
@@ -127,21 +125,6 @@ protected:
                 << "[" << section << "] " << key << ", " << kept << " kept, in: " << text;
     }
 };
-
-TEST_F(ProfileReaderTest, DamagedFilesGiveWhatCanBeRead) {
-    EXPECT_FALSE(ProfileReader(path("missing.ini")).fileExists());
-    std::mt19937 random(20260412);
-    std::string garbage(4096, ' ');
-    for (char& c : garbage) c = static_cast<char>(random() & 0xFF);
-    garbage[100] = garbage[2000] = '\0';
-    expectLookups(garbage + "\n[CircularLog]\nRecordSize=256\n" + garbage,
-                  {{"CircularLog", "RecordSize", "512", 127, "256"}, {"CircularLog", "MaxRecords", "100", 127, "100"}});
-    expectLookups("[email]\nAddress=ab\0cd\n[include]\nMemory=0\n"s,
-                  {{"email", "Address", "", 254, "ab"}, {"include", "Memory", "1", 1, "0"}});
-    expectLookups("[email]\nAddress=a@b.c\n[DefectTracker\nProject=LUMO\n[preferences]\nSilent Run=1\nForce Sys",
-                  {{"DefectTracker", "Project", "none", 254, "none"}, {"email", "Address", "", 254, "a@b.c"},
-                   {"preferences", "Silent Run", "0", 1, "1"}, {"preferences", "Force System Info", "", 7, ""}});
-}
 
 // Sections and keys match in any letter case with blanks around them, not
 // inside; the first matching key wins, sections of one name count as one.

@@ -45,18 +45,6 @@ TEST_F(TraceTest, NestedProceduresKeepTheirEntriesAndRecords) {
     EXPECT_EQ(formatTimeField(1234567890LL * Framework::fixedPointScale) + formatCounter(123456), "123456.7890123456");
 }
 
-TEST_F(TraceTest, IncludeFlagsExtendTheRecord) {
-    for (const auto& [include, tail] : {std::pair{"Resources=1\nMemory=0\nArguments=0\nUser=0\n", "[res = 42%]"},
-                                        {"Resources=1\nMemory=1\nArguments=1\nUser=1\n", " : [res = 42%, mem = 123456789] : "}}) {
-        ScopedFramework fresh;
-        configure(*fresh);
-        std::filesystem::remove(path("trace.log"));
-        captureToLog(include);
-        fsPUSH("modMain", "Sub CreateFSO", "");
-        EXPECT_EQ(loggedRecords().at(1), "[LUMOAudioPlayer] [00001] [00000.0000] ->modMain : Sub CreateFSO : " + std::string(tail));
-    }
-}
-
 // An unbalanced pop empties the stack; under a debugger it asks whether to break.
 TEST_F(TraceTest, UnbalancedPopEmptiesTheStackAndAsksOnlyUnderADebugger) {
     fsPUSH("modMain", "Sub Main", "");
