@@ -1,7 +1,6 @@
 // The check over the scripted player, for what real media cannot be made to
 // do on demand: an item that never gets ready, an error queued while an item
-// plays, a stop in any round of events, and the run's choice of playlist
-// from the selection.
+// plays, and the run's choice of playlist from the selection.
 #include "tests/report/check_support.h"
 
 namespace lumo::report::testing {
@@ -67,24 +66,6 @@ TEST_F(ScriptedCheckTest, AnErrorQueuedWhilePlayingIsReportedAndCleared) {
                                         "Error Code: -1072870397\rError Description: damaged\r"));
     EXPECT_EQ(simulated->error().errorCount(), 0);
     EXPECT_EQ(simulated->calls().back(), "clearErrorQueue");
-}
-
-TEST_F(ScriptedCheckTest, StopIsSeenBetweenItemsWhenEverItIsPressed) {
-    Scenario scenario;
-    scenario.playlists = {items("Five", 5)};
-    scriptedHost(scenario);
-    for (int pressAt : {1, 2, 3, 7, 15}) {
-        int rounds = 0;
-        ui->onEvents = [&] {
-            if (++rounds == pressAt) check.cmdDone_Click();
-        };
-        check.DoNormalPLReport("Five");
-        EXPECT_EQ(check.rows().size(), static_cast<size_t>((pressAt - 1) / 3 + 1)) << "pressed in round " << pressAt;
-        EXPECT_EQ(check.panels()[0], "Status = Done");
-        EXPECT_EQ(check.doneCaption(), "Done");
-        EXPECT_FALSE(check.running());
-    }
-    EXPECT_TRUE(ui->boxes.empty());
 }
 
 TEST_F(ScriptedCheckTest, TheSelectionsTabDecidesWhatIsChecked) {

@@ -9,18 +9,7 @@ namespace lumo::platform::gst::testing {
 namespace {
 
 using S = PlayState;
-
-enum class Control { Play, Pause, Stop, Next, Previous };
-
-void press(MediaPlayer& player, Control control) {
-    switch (control) {
-        case Control::Play: return player.controls().play();
-        case Control::Pause: return player.controls().pause();
-        case Control::Stop: return player.controls().stop();
-        case Control::Next: return player.controls().next();
-        case Control::Previous: return player.controls().previous();
-    }
-}
+using C = Controls;
 
 // Brings a fresh player with autoStart off into `state` on the middle item
 // of three: four-second items for the states of an open item, short ones
@@ -28,7 +17,7 @@ void press(MediaPlayer& player, Control control) {
 void reach(GstMediaPlayer& player, S state) {
     if (state == S::Undefined) return;
     const bool ended = state == S::MediaEnded;
-    if (ended) player.settings().setMode("autoRewind", false);
+    player.settings().setMode("autoRewind", !ended);
     const PlaylistPtr playlist = playlistOf(ended ? tones(3) : files().steadyTones);
     player.setCurrentPlaylist(playlist);
     player.setCurrentMedia(playlist->item(ended ? 2 : 1));
@@ -42,14 +31,10 @@ void reach(GstMediaPlayer& player, S state) {
     ASSERT_TRUE(waitFor(player, state));
 }
 
-const char* controlName(Control control) {
-    static const char* names[] = {"play", "pause", "stop", "next", "previous"};
-    return names[static_cast<int>(control)];
-}
-
 struct Move {
     S from;
-    Control control;
+    const char* control;
+    void (C::*press)();
     S to;
     const char* item;  // the current item afterwards, "" for none
 };
@@ -62,8 +47,8 @@ TEST_P(StateModel, EachControlFromEachState) {
     player.settings().setAutoStart(false);
     reach(player, move.from);
     if (HasFatalFailure()) return;
-    press(player, move.control);
-    std::vector<S> seen = watch(player, [&](S state) { return state == move.to; });
+    (player.controls().*move.press)();
+    const std::vector<S> seen = watch(player, [&](S state) { return state == move.to; });
     // It stays there, and a hundred reads of what a host reads change nothing.
     std::this_thread::sleep_for(150ms);
     const double position = player.position();
@@ -71,9 +56,7 @@ TEST_P(StateModel, EachControlFromEachState) {
         player.currentMedia(), player.currentPlaylist(), player.settings().volume(), player.error().errorCount();
         ASSERT_EQ(player.playState(), move.to) << "read " << read << " " << ::testing::PrintToString(seen);
     }
-    if (move.to != S::Playing) {
-        EXPECT_NEAR(player.position(), position, 0.001);
-    }
+    EXPECT_TRUE(move.to == S::Playing || std::abs(player.position() - position) < 0.001);
     EXPECT_EQ(currentName(player), move.item);
     for (size_t i = 1; i < seen.size(); ++i)
         EXPECT_TRUE(transitionAllowed(seen[i - 1], seen[i])) << nameOf(seen[i - 1]) << " -> " << nameOf(seen[i]);
@@ -85,30 +68,26 @@ TEST_P(StateModel, EachControlFromEachState) {
 // playlist (on its last item) next has nowhere to go.
 INSTANTIATE_TEST_SUITE_P(
     Player, StateModel,
-    ::testing::Values(Move{S::Undefined, Control::Play, S::Undefined, ""},
-                      Move{S::Undefined, Control::Next, S::Undefined, ""},
-                      Move{S::Stopped, Control::Play, S::Playing, "steady1"},
-                      Move{S::Stopped, Control::Pause, S::Stopped, "steady1"},
-                      Move{S::Stopped, Control::Next, S::Stopped, "steady2"},
-                      Move{S::Stopped, Control::Previous, S::Stopped, "steady0"},
-                      Move{S::Ready, Control::Play, S::Playing, "steady1"},
-                      Move{S::Ready, Control::Pause, S::Ready, "steady1"},
-                      Move{S::Ready, Control::Stop, S::Stopped, "steady1"},
-                      Move{S::Ready, Control::Next, S::Ready, "steady2"},
-                      Move{S::Ready, Control::Previous, S::Ready, "steady0"},
-                      Move{S::Paused, Control::Play, S::Playing, "steady1"},
-                      Move{S::Paused, Control::Stop, S::Stopped, "steady1"},
-                      Move{S::Paused, Control::Next, S::Paused, "steady2"},
-                      Move{S::Playing, Control::Play, S::Playing, "steady1"},
-                      Move{S::Playing, Control::Pause, S::Paused, "steady1"},
-                      Move{S::Playing, Control::Stop, S::Stopped, "steady1"},
-                      Move{S::Playing, Control::Next, S::Playing, "steady2"},
-                      Move{S::Playing, Control::Previous, S::Playing, "steady0"},
-                      Move{S::MediaEnded, Control::Pause, S::MediaEnded, "tone2"},
-                      Move{S::MediaEnded, Control::Stop, S::Stopped, "tone2"},
-                      Move{S::MediaEnded, Control::Next, S::MediaEnded, "tone2"},
-                      Move{S::MediaEnded, Control::Previous, S::Stopped, "tone1"}),
-    [](const auto& info) { return std::string(nameOf(info.param.from)) + "_" + controlName(info.param.control); });
+    ::testing::Values(Move{S::Undefined, "play", &C::play, S::Undefined, ""},
+                      Move{S::Stopped, "play", &C::play, S::Playing, "steady1"},
+                      Move{S::Stopped, "pause", &C::pause, S::Stopped, "steady1"},
+                      Move{S::Stopped, "next", &C::next, S::Stopped, "steady2"},
+                      Move{S::Stopped, "previous", &C::previous, S::Stopped, "steady0"},
+                      Move{S::Ready, "play", &C::play, S::Playing, "steady1"},
+                      Move{S::Ready, "pause", &C::pause, S::Ready, "steady1"},
+                      Move{S::Ready, "stop", &C::stop, S::Stopped, "steady1"},
+                      Move{S::Ready, "next", &C::next, S::Ready, "steady2"},
+                      Move{S::Paused, "play", &C::play, S::Playing, "steady1"},
+                      Move{S::Paused, "stop", &C::stop, S::Stopped, "steady1"},
+                      Move{S::Paused, "next", &C::next, S::Paused, "steady2"},
+                      Move{S::Playing, "pause", &C::pause, S::Paused, "steady1"},
+                      Move{S::Playing, "stop", &C::stop, S::Stopped, "steady1"},
+                      Move{S::Playing, "next", &C::next, S::Playing, "steady2"},
+                      Move{S::Playing, "previous", &C::previous, S::Playing, "steady0"},
+                      Move{S::MediaEnded, "stop", &C::stop, S::Stopped, "tone2"},
+                      Move{S::MediaEnded, "next", &C::next, S::MediaEnded, "tone2"},
+                      Move{S::MediaEnded, "previous", &C::previous, S::Stopped, "tone1"}),
+    [](const auto& info) { return std::string(nameOf(info.param.from)) + "_" + info.param.control; });
 
 }  // namespace
 }  // namespace lumo::platform::gst::testing

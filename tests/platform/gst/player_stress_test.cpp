@@ -1,7 +1,9 @@
 // Controls pressed quickly while short items switch without a gap: the
 // pipeline's state changes must never meet playbin switching on a streaming
-// thread (handover.h). A hang fails the test through a watchdog.
+// thread (handover.h). A hang fails the test through a watchdog. The short
+// run is part of every test run; LUMO_STRESS=1 (make stress) runs the long one.
 
+#include <array>
 #include <cstdlib>
 #include <future>
 #include <random>
@@ -11,39 +13,28 @@
 namespace lumo::platform::gst::testing {
 namespace {
 
-using S = PlayState;
-
-// The short run is part of every test run; LUMO_STRESS=1 (make stress) runs
-// the long one.
 TEST(Stress, ControlsDuringGaplessSwitchesNeverHang) {
     std::promise<void> finished;
     std::thread watchdog([done = finished.get_future()] {
-        if (done.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
-            std::fprintf(stderr, "the player hung\n");
-            std::abort();
-        }
+        if (done.wait_for(std::chrono::seconds(60)) == std::future_status::ready) return;
+        std::fprintf(stderr, "the player hung\n");
+        std::abort();
     });
-    const int presses = std::getenv("LUMO_STRESS") ? 1500 : 300;
     std::mt19937 random(20240601);
     {
         GstMediaPlayer player(nullptr, nullptr, kRealtimeSink);
         player.settings().setMode("loop", true);
         const PlaylistPtr playlist = playlistOf(tones(3));
         player.setCurrentPlaylist(playlist);
-        for (int i = 0; i < presses; ++i) {
+        for (int i = 0, presses = std::getenv("LUMO_STRESS") ? 1500 : 300; i < presses; ++i) {
             std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
-            switch (random() % 7) {
-                case 0: player.controls().next(); break;
-                case 1: player.controls().previous(); break;
-                case 2: player.controls().play(); break;
-                case 3: player.controls().pause(); break;
-                case 4: player.controls().stop(); break;
-                case 5: player.setCurrentMedia(playlist->item(static_cast<int32_t>(random() % 3))); break;
-                default: player.playState(); break;
-            }
+            const unsigned which = random() % 7;
+            if (which == 5) player.setCurrentMedia(playlist->item(static_cast<int32_t>(random() % 3)));
+            if (which < 5) (player.controls().*std::array{&Controls::next, &Controls::previous, &Controls::play,
+                                                         &Controls::pause, &Controls::stop}[which])();
         }
         player.controls().play();
-        EXPECT_TRUE(waitFor(player, S::Playing));
+        EXPECT_TRUE(waitFor(player, PlayState::Playing));
         EXPECT_EQ(player.error().errorCount(), 0)
             << (player.error().errorCount() ? player.error().item(0).errorDescription : "");
     }
