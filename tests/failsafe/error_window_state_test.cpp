@@ -62,6 +62,9 @@ TEST_F(ErrorWindowStateTest, RemoteChainsAndUnknownLines) {
         EXPECT_EQ(window.argumentRows(), row % 9 == 0 ? std::vector<std::string>() : std::vector<std::string>{"drive=D:"});
     }
     EXPECT_EQ(window.selectedCall(), -1);
+    window.hoverOver("ErrLine");
+    window.hoverOver("Combo1");  // no text of its own: the line stays
+    EXPECT_EQ(window.status(), "The line number where the error happened");
 }
 
 TEST_F(ErrorWindowStateTest, AMissingReportIsBuiltOnceWhenItsPageIsShown) {
@@ -106,6 +109,15 @@ TEST_F(ErrorWindowStateTest, SavePrintsTheSelectedPageOrCopiesAndSaysWhatHappene
                          "Line Number  42", "Error No.  11", "Description Division by zero", "",
                          "Error 1 - Division by zero", "1 error(s) are logged."}));
     EXPECT_EQ(notes, (std::vector<std::string>{std::get<2>(answers[3]), std::get<2>(answers[4])}));
+    outcome = PrintOutcome::Printed;
+    window.setUserText("Pressed Next\r\ntwice");
+    for (const int page : {ErrorWindowState::WhatYouWereDoing, ErrorWindowState::SystemInformation}) {
+        window.selectPage(page);
+        ui.answers = {box::Yes};
+        window.pressSave();
+    }
+    EXPECT_EQ(std::vector<std::string>(printed[3].begin() + 5, printed[3].end()), (std::vector<std::string>{"Pressed Next", "twice"}));
+    EXPECT_EQ(printed[4].back(), "Application running on computer studio");
 }
 
 TEST_F(ErrorWindowStateTest, HelpOpensTheErrorsHelpFile) {

@@ -162,6 +162,9 @@ TEST_F(MailTest, WithoutSendmailTheMessageIsAPrivateEmlThatReadsBackWhole) {
     EXPECT_EQ(partAfter(mail, "quoted-printable"), message.text);
     EXPECT_EQ(partAfter(mail, "filename=\"fserror.log\""), awkward);
     for (const std::string& line : crlfLines(mail.substr(mail.find("\r\n\r\n")))) EXPECT_LE(line.size(), 78u) << line;
+    message.attachments.clear();  // a message of its text alone
+    EXPECT_EQ(partAfter(readFile(*deliverMail(message, path("outbox"), withoutSendmail()).kept), "quoted-printable"),
+              message.text + "\r\n");
 }
 
 TEST_F(MailTest, SendmailGetsTheRecipientAsAnArgumentAndTheMessageOnItsInput) {

@@ -185,6 +185,8 @@ TEST(MonitorServer, RefusesALiveSocketAndForeignFilesButReplacesAStaleOne) {
     }
     EXPECT_FALSE(fs::exists(socket));  // a monitor that quits takes its socket along
     ::close(boundSocket(socket));      // a crashed one leaves its socket file behind
+    EXPECT_EQ(connectToOwnSocket(socket), -1);
+    EXPECT_EQ(MonitorLinkOptions().socket.filename().string().rfind("lumo-trace-monitor", 0), 0u);
     EXPECT_TRUE(MonitorServer::listen(socket, {}, whyNot)) << whyNot;
     std::ofstream(socket) << "not a socket";
     EXPECT_FALSE(MonitorServer::listen(socket, {}, whyNot));

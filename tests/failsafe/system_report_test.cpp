@@ -112,7 +112,12 @@ TEST(SystemReport, MissingOrFailingFactsGiveTheDefaultsAndAWholeReport) {
 }
 
 TEST(SystemValues, ProcessorNamesAndDrives) {
-    EXPECT_EQ(classicCpuName(586, 6, 0x0302), "Intel Pentium II, Model 3 Stepping 02");
+    for (const auto& [type, level, revision, name] : std::vector<std::tuple<int, int, int, std::string>>{
+             {586, 6, 0x0302, "Intel Pentium II, Model 3 Stepping 02"}, {586, 6, 0x0109, "Intel Pentium Pro, Model 01, Stepping 09"},
+             {586, 6, 0x0500, "Intel Pentium II Model 5, Pentium II Xeon Model 5, or Celeron Model 5, Stepping 00"},
+             {586, 6, 0x0605, "Intel Celeron Model 6 Stepping, 05"}, {586, 6, 0x0200, "Unable to determine processor type"},
+             {4000, 0, 0, "MIPS R4000"}, {21064, 0, 0, "Alpha 21064"}, {8664, 0, 0, "Unknown"}})
+        EXPECT_EQ(classicCpuName(type, level, revision), name);
     EXPECT_EQ(classicCpuName(586, 6, 0x0A01), "Unable to determine processor type");  // a letter in the model digits
     EXPECT_EQ(classicCpuName(586, 6, 0x1001), "Unable to determine processor type");  // read as decimal 10
     FakeFacts facts;
@@ -122,7 +127,8 @@ TEST(SystemValues, ProcessorNamesAndDrives) {
     EXPECT_EQ(fsCPUNAME(facts), "aarch64");
     // A floppy counts only as A: first or B: second in the list.
     const std::pair<std::vector<DriveFacts>, std::string> drives[] = {
-        {{{'A', DriveKind::Removable, {}}, {'B', DriveKind::Removable, {}}, {'G', DriveKind::Fixed, {}}}, "2 1"},
+        {{{'A', DriveKind::Removable, {}}, {'B', DriveKind::Removable, {}}, {'D', DriveKind::Cdrom, {}},
+          {'E', DriveKind::Remote, {}}, {'F', DriveKind::Unknown, {}}, {'G', DriveKind::Fixed, {}}}, "2 4"},
         {{{'C', DriveKind::Fixed, 0}, {'B', DriveKind::Removable, {}}}, "1 1"},
         {{{'B', DriveKind::Removable, {}}, {'A', DriveKind::Removable, {}}}, "0 2"}};
     for (const auto& [list, floppiesAndDisks] : drives) {
@@ -140,6 +146,10 @@ TEST(LinuxSystemFacts, MadeUpProcAndEtcEntriesAreReadAndMissingOnesFallBack) {
         fs::create_directories((root / file).parent_path());
         std::ofstream(root / file) << text;
     };
+    ScopedFramework framework;  // this machine's report, through the framework
+    std::string report;
+    fsSYSTEMREPORT(report);
+    EXPECT_TRUE(report.starts_with("Application running on computer ") && report.find("libstdc++.so") != std::string::npos);
     fs::create_directories(root / "proc/self");
     auto bare = makeLinuxSystemFacts(root);
     EXPECT_GT(bare->memory()->totalPhysical, 0u);  // sysinfo answers without /proc/meminfo
