@@ -41,6 +41,7 @@ TEST_F(PrivateFilesTest, LinksFifosAndFoldersAtTheNameAreRefused) {
                      circular.open(path(name)) || circular.isOpen())
             << name;
     }
+    EXPECT_FALSE(appendToFile("", "no name"));
     writeOptions("[Log File]\r\nWrite To Disk=1\r\nLog File=planted.log\r\n");  // the log file itself
     fs->start();
     fs->writeLog("a line for the log");
