@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "tests/support/child_process.h"
+#include "tests/support/generated_media.h"
 
 namespace {
 
@@ -63,12 +64,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(root); }
 
+    // Two seconds (86 x 1024 frames) of a sine at 44.1 kHz, stereo.
     void makeTone(const std::string& name, int frequency) {
-        const std::vector<std::string> command = {
-            "gst-launch-1.0", "-q", "audiotestsrc", "num-buffers=86", "freq=" + std::to_string(frequency), "!",
-            "audio/x-raw,rate=44100,channels=2", "!", "wavenc", "!", "filesink", "location=" + (music / name).string()};
-        const Finished made = runProgram(command, environment, "/dev/null", root);
-        ASSERT_EQ(made.status, 0) << "gst-launch-1.0 (gstreamer1.0-tools) made no " << name << ": " << made.errors;
+        lumo::testing::writeWav(music / name, lumo::testing::sineSamples(frequency, 86 * 1024));
     }
 
     Finished host(const std::vector<std::string>& arguments, const std::string& script,
