@@ -14,8 +14,11 @@ SANITIZER_ENV = \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	$(if $(wildcard .ci/lsan.supp),LSAN_OPTIONS=suppressions=$(CURDIR)/.ci/lsan.supp)
 
-# halt_on_error: the first race ends the test, with its report.
+# halt_on_error: the first race ends the test, with its report. GIO's
+# modules (TLS, proxy) stay unloaded: GIO loads and drops them at will, and
+# TSan stops a process when a library it watches or ignores goes away.
 TSAN_ENV = \
+	GIO_MODULE_DIR=$(CURDIR)/$(TSAN_DIR)/no-gio-modules \
 	TSAN_OPTIONS=suppressions=$(CURDIR)/.ci/tsan.supp:halt_on_error=1:second_deadlock_stack=1
 
 # The suites make test-tsan builds (these targets only) and runs (ctest picks
