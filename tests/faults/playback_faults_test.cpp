@@ -25,10 +25,12 @@ std::vector<std::string> playUntil(MediaPlayer& player, Done done) {
     std::vector<std::string> played;
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (std::chrono::steady_clock::now() < deadline) {
+        // `done` first: a state reached between the two reads is still recorded.
+        const bool finished = done();
         const auto media = player.currentMedia();
         if (player.playState() == PlayState::Playing && media && (played.empty() || played.back() != media->name()))
             played.push_back(media->name());
-        if (done()) break;
+        if (finished) break;
         std::this_thread::sleep_for(2ms);
     }
     return played;
