@@ -1,7 +1,6 @@
 #pragma once
-// Generated media in a temporary folder, items and a playlist of the tests'
-// own, bounded waits on the player, and a reader for what the capture sink
-// writes.
+// Generated media, test items and playlists, bounded waits on the player,
+// and a reader for what the capture sink writes.
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>
@@ -52,11 +51,9 @@ inline std::string uriOf(const fs::path& file) {
     return text;
 }
 
-// The files every player test uses, made once per run. WAV items are
-// stereo 44.1 kHz sines of amplitude 0.5: "tone0".."tone4" of 0.2 s; "long0"
-// and "long1" of 1.2 s, read to their end only after the pipeline has
-// settled, so that they follow each other without a gap; "steady0".."steady2"
-// of 4 s, met playing by any control.
+// The files every player test uses, made once per run: stereo 44.1 kHz
+// sines of amplitude 0.5, "tone*" of 0.2 s, "long*" of 1.2 s (long enough to
+// switch without a gap), "steady*" of 4 s (met playing by any control).
 struct TestFiles {
     fs::path folder = fs::temp_directory_path() / ("lumo-gst-test-" + std::to_string(::getpid()));
     fs::path wav = folder / "tone.wav", garbage = folder / "garbage.mp3", truncatedFlac = folder / "truncated.flac",
@@ -102,8 +99,7 @@ inline PlaylistPtr playlistOf(const std::vector<fs::path>& items) {
 
 inline std::vector<fs::path> tones(int count) { return {files().tones.begin(), files().tones.begin() + count}; }
 
-// Sinks: at the real pace without a sound card, as fast as possible, or
-// into a float WAV file whose samples the tests read.
+// Sinks: at the real pace, as fast as possible, or into a float WAV file.
 inline const char* kRealtimeSink = "fakesink sync=true";
 inline const char* kFastSink = "fakesink sync=false";
 inline std::string captureSink(const fs::path& wav, bool realtime = false) {
@@ -131,9 +127,8 @@ inline bool waitFor(MediaPlayer& player, PlayState wanted) {
 
 inline std::string currentName(MediaPlayer& player) { return player.currentMedia() ? player.currentMedia()->name() : ""; }
 
-// The left and right float samples of a WAV file the capture sink wrote (to
-// the end of the file when the size of its data was never written), and
-// their peaks.
+// The peaks of the left and right float samples the capture sink wrote (to
+// the end of the file when the data size was never written).
 inline std::pair<float, float> peaksOf(const fs::path& wav, size_t* frames = nullptr) {
     std::ifstream in(wav, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
