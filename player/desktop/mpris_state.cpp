@@ -161,16 +161,6 @@ std::optional<bool> loopModeOf(const QString& status) {
     return std::nullopt;
 }
 
-std::optional<Action> actionNamed(std::string_view method) {
-    if (method == "Play") return Action::Play;
-    if (method == "Pause") return Action::Pause;
-    if (method == "PlayPause") return Action::PlayPause;
-    if (method == "Stop") return Action::Stop;
-    if (method == "Next") return Action::Next;
-    if (method == "Previous") return Action::Previous;
-    return std::nullopt;
-}
-
 void perform(Action action, platform::MediaPlayer& player) {
     platform::Controls& controls = player.controls();
     switch (action) {
@@ -222,15 +212,6 @@ QVariantMap MprisState::update(const PlayerSnapshot& snapshot) {
     position_ = snapshot.hasMedia ? static_cast<qint64>(std::llround(std::min(position * 1e6, 9e18))) : 0;
     if (length_) position_ = std::min(position_, *length_);
     return changed;
-}
-
-QVariantMap MprisState::changingProperties() const {
-    return {{QStringLiteral("PlaybackStatus"), status_},
-            {QStringLiteral("Metadata"), metadata_},
-            {QStringLiteral("Volume"), volume_},
-            {QStringLiteral("Shuffle"), shuffle_},
-            {QStringLiteral("LoopStatus"), loopStatus()},
-            {QStringLiteral("CanSeek"), canSeek_}};
 }
 
 SeekRequest MprisState::seekBy(qint64 offset) const {

@@ -91,7 +91,6 @@ std::optional<bool> loopModeOf(const QString& status);
 
 // The methods of org.mpris.MediaPlayer2.Player that act on the player.
 enum class Action { Play, Pause, PlayPause, Stop, Next, Previous };
-std::optional<Action> actionNamed(std::string_view method);
 // Does it with the player's controls; raises what the player raises.
 // PlayPause pauses while playing and plays otherwise.
 void perform(Action action, platform::MediaPlayer& player);
@@ -127,8 +126,6 @@ public:
     // The player's position in microseconds, within the item's length when
     // it is known.
     qint64 position() const { return position_; }
-    // The six changing properties as they are now.
-    QVariantMap changingProperties() const;
 
     // As the MPRIS specification has them: Seek moves by `offset` from the
     // position, to 0 at the least, and past the item's length it is Next;
