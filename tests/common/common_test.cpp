@@ -38,7 +38,7 @@ protected:
     }
     std::vector<std::string> logged() {  // the leading date and time as "<now>"
         std::vector<std::string> lines;
-        for (const std::string& line : failsafe::testing::crlfLines(failsafe::testing::readFile(folder / "errors.log")))
+        for (const std::string& line : failsafe::testing::crlfLines(failsafe::testing::bytesOf(folder / "errors.log")))
             lines.push_back(std::regex_replace(line, std::regex(R"(^\d\d/\d\d/\d{4} \d\d:\d\d:\d\d )"), "<now> "));
         return lines;
     }

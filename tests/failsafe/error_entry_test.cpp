@@ -49,7 +49,7 @@ TEST_F(ErrorEntryTest, ALocalErrorIsReportedInTheLogWithEverySection) {
     EXPECT_TRUE(window->openWhileShown && !fs->errorWindowOpen());
     EXPECT_EQ(window->seen.systemReport, "System line one\r\nSystem line two\r\n");
     std::vector<std::string> report;
-    for (const std::string& line : crlfLines(readFile(path("errors.log"))))
+    for (const std::string& line : crlfLines(bytesOf(path("errors.log"))))
         if (!line.starts_with("[LUMOAudioPlayer] [0")) report.push_back(line);  // without the trace records
     const std::string start = "12-04-2026 05:30:00 - start FailSafe client v6.6 (C++20 programs on Linux, GCC 12 and "
                               "Clang 14) data capture";
@@ -91,7 +91,7 @@ TEST_F(ErrorEntryTest, AChainFromAnotherComponentFillsFurtherSlots) {
                   std::to_string(error.slots[1].line) + "|" + error.slots[1].category,
               "Engine (remote)|modEngine|Sub Play|17|Network  error");
     EXPECT_EQ(error.slots[2].source + "|" + error.slots[2].procedure, "Decoder (remote)|<unknown>");
-    const std::string log = readFile(path("errors.log"));
+    const std::string log = bytesOf(path("errors.log"));
     for (const char* line : {"\r\n\t*Error 3\r\n", "\r\n\t\t 3 : Error\tRuntime error 70, Remote Access denied on line 17\r\n",
                              "\r\n\t\t 4 : Error\tRuntime error 0, Remote <unknown>\r\n"})
         EXPECT_NE(log.find(line), std::string::npos) << line;

@@ -122,11 +122,11 @@ TEST_F(MailTest, TheErrorEntryMailsTheDefectReportFirstAndTheLogReportAfter) {
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line << " in " << defect.text;
     ASSERT_EQ(defect.attachments.size(), 1u);
     EXPECT_EQ(defect.attachments[0].name, "CircularTrace.log");
-    EXPECT_EQ(defect.attachments[0].content, readFile(path("circ0001.log")));
+    EXPECT_EQ(defect.attachments[0].content, bytesOf(path("circ0001.log")));
     EXPECT_EQ(remote.recipient + "|" + remote.subject, "support@example.org|Remote Error Report From LUMOAudioPlayer");
     ASSERT_EQ(remote.attachments.size(), 1u);
     EXPECT_EQ(remote.attachments[0].name, "fserror.log");
-    EXPECT_EQ(remote.attachments[0].content, readFile(path("errors.log")));  // the log's report, written after
+    EXPECT_EQ(remote.attachments[0].content, bytesOf(path("errors.log")));  // the log's report, written after
     EXPECT_EQ(sent[1].second, path("outbox"));                               // beside the log
     EXPECT_FALSE(fs::exists(path("!error!.log")));
 
@@ -154,7 +154,7 @@ TEST_F(MailTest, WithoutSendmailTheMessageIsAPrivateEmlThatReadsBackWhole) {
     EXPECT_EQ(result.kept->extension(), ".eml");
     EXPECT_EQ(modeOf(*result.kept), 0600u);
     EXPECT_EQ(modeOf(path("outbox")), 0700u);
-    const std::string mail = readFile(*result.kept);
+    const std::string mail = bytesOf(*result.kept);
     EXPECT_TRUE(mail.starts_with("X-Unsent: 1\r\n"));  // mail programs open it as a draft
     EXPECT_EQ(mail.find("\r\nBcc:"), std::string::npos);
     EXPECT_EQ(header(mail, "To"), "support@example.org  Bcc: someone@example.org");
@@ -163,7 +163,7 @@ TEST_F(MailTest, WithoutSendmailTheMessageIsAPrivateEmlThatReadsBackWhole) {
     EXPECT_EQ(partAfter(mail, "filename=\"fserror.log\""), awkward);
     for (const std::string& line : crlfLines(mail.substr(mail.find("\r\n\r\n")))) EXPECT_LE(line.size(), 78u) << line;
     message.attachments.clear();  // a message of its text alone
-    EXPECT_EQ(partAfter(readFile(*deliverMail(message, path("outbox"), withoutSendmail()).kept), "quoted-printable"),
+    EXPECT_EQ(partAfter(bytesOf(*deliverMail(message, path("outbox"), withoutSendmail()).kept), "quoted-printable"),
               message.text + "\r\n");
 }
 
@@ -175,9 +175,9 @@ TEST_F(MailTest, SendmailGetsTheRecipientAsAnArgumentAndTheMessageOnItsInput) {
     EXPECT_TRUE(result.sent);
     EXPECT_FALSE(result.kept);
     EXPECT_TRUE(fs::is_empty(path("outbox")));  // sent: nothing left behind
-    EXPECT_EQ(readFile(path("bin/sendmail.args")), "-i\n--\n-oQ/tmp/x support@example.org; rm -rf ~\n");
+    EXPECT_EQ(bytesOf(path("bin/sendmail.args")), "-i\n--\n-oQ/tmp/x support@example.org; rm -rf ~\n");
     std::string mail;
-    for (const char c : readFile(path("bin/sendmail.input"))) mail += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const char c : bytesOf(path("bin/sendmail.input"))) mail += c == '\n' ? std::string("\r\n") : std::string(1, c);
     EXPECT_EQ(mail.find("\r\r"), std::string::npos);  // sendmail's own line ends
     EXPECT_EQ(mail.find("X-Unsent"), std::string::npos);
     EXPECT_EQ(partAfter(mail, "filename=\"fserror.log\""), awkward);
@@ -205,9 +205,9 @@ TEST_F(MailTest, WhatSendmailDoesNotTakeStaysInTheOutbox) {
     result = deliverMail(large, path("outbox"), options);
     EXPECT_FALSE(result.sent);
     ASSERT_TRUE(result.kept);
-    EXPECT_EQ(partAfter(readFile(*result.kept), "filename=\"fserror.log\""), large.attachments[0].content);
+    EXPECT_EQ(partAfter(bytesOf(*result.kept), "filename=\"fserror.log\""), large.attachments[0].content);
     EXPECT_NE(result.problem.find("did not finish"), std::string::npos) << result.problem;
-    const std::string helper = readFile(path("bin/sendmail.pid"));
+    const std::string helper = bytesOf(path("bin/sendmail.pid"));
     if (!helper.empty()) {
         EXPECT_TRUE(::kill(std::stoi(helper), 0) == -1 && errno == ESRCH) << "killed and reaped";
     }
@@ -229,7 +229,7 @@ TEST_F(MailTest, AnOutboxThatCannotBeMadeFallsBackOrIsLoggedAsLost) {
     failInDoNext("[email]\nAddress=support@example.org\n");
     fsPOP("cLUMOAudio", "Sub DoNext", "");
     EXPECT_EQ(fs->depth(), 0);
-    const std::string log = readFile(path("errors.log"));
+    const std::string log = bytesOf(path("errors.log"));
     EXPECT_NE(log.find("12-04-2026 05:30:00 FailSafe mail: cannot create the outbox " + path("outbox").string()),
               std::string::npos) << log;
     EXPECT_NE(log.find("the message to support@example.org is lost\r\n"), std::string::npos) << log;

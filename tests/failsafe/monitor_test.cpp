@@ -191,7 +191,7 @@ TEST(MonitorServer, RefusesALiveSocketAndForeignFilesButReplacesAStaleOne) {
     std::ofstream(socket) << "not a socket";
     EXPECT_FALSE(MonitorServer::listen(socket, {}, whyNot));
     EXPECT_EQ(whyNot, socket.string() + " exists and is not a socket of this user");
-    EXPECT_EQ(readFile(socket), "not a socket");
+    EXPECT_EQ(bytesOf(socket), "not a socket");
 }
 
 // Monitors that do not greet back, break the framing, hang up or stop

@@ -24,7 +24,7 @@ TEST_F(PrivateFilesTest, NewFilesAreOwnerOnlyAndOpenOnesAreNarrowedKeepingTheirT
     ::umask(umask);
     for (const char* name : {"new.log", "empty.log", "circ.log", "old.log"})
         EXPECT_EQ(fs::status(path(name)).permissions(), fs::perms::owner_read | fs::perms::owner_write) << name;
-    EXPECT_EQ(readFile(path("old.log")), "kept\r\nadded\r\n");
+    EXPECT_EQ(bytesOf(path("old.log")), "kept\r\nadded\r\n");
 }
 
 // A link someone planted, a FIFO (a blocking open would never return) or a
@@ -46,7 +46,7 @@ TEST_F(PrivateFilesTest, LinksFifosAndFoldersAtTheNameAreRefused) {
     fs->start();
     fs->writeLog("a line for the log");
     EXPECT_EQ(fs->option(16, Value(path("planted.log").string())).text(), "");  // the library's own check at start-up
-    EXPECT_EQ(readFile(path("victim")), "precious");
+    EXPECT_EQ(bytesOf(path("victim")), "precious");
     EXPECT_FALSE(fs::exists(path("not-there"))) << "a dangling link must not create its target";
 }
 

@@ -116,7 +116,7 @@ TEST_F(ProcedureTest, LogAndClearNotesTheErrorUnderItsLocation) {
         Procedure proc("cLUMOAudio", "Sub SetLoop", LogAndClear{"cLUMOAudio.SetLoop"});
         proc.step([] { raiseError(error::InvalidProcedureCall, "loop refused"); });
     }
-    const std::string log = readFile(path("errors.log"));
+    const std::string log = bytesOf(path("errors.log"));
     EXPECT_NE(log.find("cLUMOAudio.SetLoop"), std::string::npos) << log;
     EXPECT_NE(log.find("'loop refused'"), std::string::npos) << log;
 }

@@ -113,10 +113,8 @@ TEST(SystemReport, MissingOrFailingFactsGiveTheDefaultsAndAWholeReport) {
 
 TEST(SystemValues, ProcessorNamesAndDrives) {
     for (const auto& [type, level, revision, name] : std::vector<std::tuple<int, int, int, std::string>>{
-             {586, 6, 0x0302, "Intel Pentium II, Model 3 Stepping 02"}, {586, 6, 0x0109, "Intel Pentium Pro, Model 01, Stepping 09"},
-             {586, 6, 0x0500, "Intel Pentium II Model 5, Pentium II Xeon Model 5, or Celeron Model 5, Stepping 00"},
-             {586, 6, 0x0605, "Intel Celeron Model 6 Stepping, 05"}, {586, 6, 0x0200, "Unable to determine processor type"},
-             {4000, 0, 0, "MIPS R4000"}, {21064, 0, 0, "Alpha 21064"}, {8664, 0, 0, "Unknown"}})
+             {586, 6, 0x0302, "Intel Pentium II, Model 3 Stepping 02"}, {586, 6, 0x0200, "Unable to determine processor type"},
+             {4000, 0, 0, "MIPS R4000"}, {8664, 0, 0, "Unknown"}})
         EXPECT_EQ(classicCpuName(type, level, revision), name);
     EXPECT_EQ(classicCpuName(586, 6, 0x0A01), "Unable to determine processor type");  // a letter in the model digits
     EXPECT_EQ(classicCpuName(586, 6, 0x1001), "Unable to determine processor type");  // read as decimal 10

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "failsafe/failsafe.h"
+#include "tests/support/child_process.h"
 
 namespace lumo::failsafe::testing {
 
@@ -65,10 +66,7 @@ public:
     void setProgramWindowsEnabled(bool enabled) override { windowStates.push_back(enabled); }
 };
 
-inline std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using lumo::testing::bytesOf;
 
 inline std::vector<std::string> crlfLines(const std::string& text) {
     std::vector<std::string> lines;

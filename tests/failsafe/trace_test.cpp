@@ -13,7 +13,7 @@ protected:
     }
     std::vector<std::string> loggedRecords() {  // without the blank line that follows each
         std::vector<std::string> records;
-        for (const std::string& line : crlfLines(readFile(path("trace.log"))))
+        for (const std::string& line : crlfLines(bytesOf(path("trace.log"))))
             if (!line.empty()) records.push_back(line);
         return records;
     }

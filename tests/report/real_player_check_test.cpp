@@ -42,7 +42,7 @@ TEST_F(CheckTest, AVideoIsListedButNotCountedAndAMissingFileStopsTheCheckWithThe
     EXPECT_THAT(texts[0], HasSubstr("regarding media item No. 3 'missing' from playlist 'Mixed'.\r\rError Condition: "));
     EXPECT_THAT(texts[0], HasSubstr("\rCustom Url: " + uri(missing) + "\rError Code: -"));
     EXPECT_EQ(player::AudioPlayer().WMPlayer().error().errorCount(), 0) << "the queue is cleared after the box";
-    EXPECT_THAT(failsafe::testing::readFile(path("LUMOAudioErrors.log")),
+    EXPECT_THAT(failsafe::testing::bytesOf(path("LUMOAudioErrors.log")),
                 HasSubstr(" MBLOG CRITICAL The following error message(s)"));
 }
 

@@ -129,7 +129,7 @@ TEST_F(ErrorWindowTest, PagesPrintAndAFailingPrinterSaysSo) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(path("page.pdf").string()));
     ASSERT_TRUE(printLines(printer, lines));
-    const std::string pdf = failsafe::testing::readFile(path("page.pdf"));
+    const std::string pdf = failsafe::testing::bytesOf(path("page.pdf"));
     EXPECT_TRUE(pdf.starts_with("%PDF"));
     size_t pages = 0;
     for (size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1)) ++pages;
