@@ -71,7 +71,7 @@ protected:
         (void)player::AudioPlayer();  // the host the object reaches
         return *audio;
     }
-    std::string errorLog() const { return failsafe::testing::readFile(folder / "install" / "LUMOAudioErrors.log"); }
+    std::string errorLog() const { return lumo::testing::bytesOf(folder / "install" / "LUMOAudioErrors.log"); }
 
     // A call by name through IDispatch, as a scripting host makes it.
     HRESULT invoke(const std::string& name, uint16_t flags, std::vector<Variant>& args, Variant* result = nullptr,

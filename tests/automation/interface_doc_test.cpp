@@ -10,7 +10,7 @@ namespace lumo::automation {
 namespace {
 
 TEST(InterfaceDocumentation, MatchesTheOperationTable) {
-    EXPECT_EQ(failsafe::testing::readFile(LUMO_SOURCE_DIR "/docs/interface.md"), interfaceMarkdown())
+    EXPECT_EQ(lumo::testing::bytesOf(LUMO_SOURCE_DIR "/docs/interface.md"), interfaceMarkdown())
         << "regenerate with: build/automation/lumo-interface-doc > docs/interface.md";
 }
 

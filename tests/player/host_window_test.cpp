@@ -16,7 +16,7 @@ TEST_F(PlayerHostTest, ALibraryFailingAtLoadIsLoggedOnceAndLeavesNoList) {
     EXPECT_EQ(&AudioPlayer(), &window);
     EXPECT_EQ(std::count(simulated->calls().begin(), simulated->calls().end(), "volume=50"), 1) << "loaded once";
     EXPECT_EQ(window.PlayListArray(), nullptr);
-    const auto lines = failsafe::testing::crlfLines(failsafe::testing::readFile(path("LUMOAudioErrors.log")));
+    const auto lines = failsafe::testing::crlfLines(lumo::testing::bytesOf(path("LUMOAudioErrors.log")));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(.* LAP LOG ERROR: frmAudioPlayer\.Load Erl=[1-9]\d* )"
                                                       R"(Error Number=-1072885353 'The media library is not available')")))

@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -166,7 +167,7 @@ protected:
     }
     bool nameOnBus(const QString& name) { return busCall("NameHasOwner", {name}).arguments().value(0).toBool(); }
     std::vector<std::string> logLines() {
-        return failsafe::testing::crlfLines(failsafe::testing::readFile(path("LUMOAudioErrors.log")));
+        return failsafe::testing::crlfLines(lumo::testing::bytesOf(path("LUMOAudioErrors.log")));
     }
 };
 
@@ -233,6 +234,49 @@ TEST_F(MprisBusTest, TheSettingTurnsTheServiceOffAndWithoutABusThereIsNoError) {
     EXPECT_NE(lines[0].find("frmAudioPlayer.MediaKeys Erl=0"), std::string::npos) << lines[0];
     EXPECT_EQ(asked, 0);
     EXPECT_EQ(AudioPlayer().PlayListArray()->count(), 1) << "the host works as before";
+}
+
+// Every control of the desktop's reaches the player; what the host keeps to
+// itself (opening files, raising, quitting, another rate) is answered and
+// changes nothing.
+TEST_F(MprisBusTest, EachControlReachesThePlayerAndWhatTheHostKeepsIsAnsweredWithoutEffect) {
+    scriptedHost({{evening()}, {}});
+    connectClient();
+    const struct {
+        const char* method;
+        const char* reached;
+    } controls[] = {{"Play", "play"},          {"Pause", "pause"}, {"PlayPause", "play"} /* nothing plays */,
+                    {"Next", "next"},          {"Previous", "previous"}, {"Stop", "stop"}};
+    for (const auto& c : controls) {
+        EXPECT_EQ(call(c.method).type(), QDBusMessage::ReplyMessage) << c.method;
+        EXPECT_EQ(simulated->calls().back(), c.reached) << c.method;
+    }
+    EXPECT_EQ(call("OpenUri", {QStringLiteral("file:///elsewhere.ogg")}).errorName(),
+              QLatin1String("org.freedesktop.DBus.Error.NotSupported"));
+
+    const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+    const auto get = [&](const char* interface, const char* name) {
+        return call("Get", {interface, name}, service, properties).arguments().value(0).value<QDBusVariant>().variant();
+    };
+    const auto set = [&](const char* name, const QVariant& value) {
+        call("Set", {desktop::kPlayerInterface, name, QVariant::fromValue(QDBusVariant(value))}, service, properties);
+    };
+    EXPECT_EQ(get(desktop::kRootInterface, "Identity").toString(), QLatin1String(desktop::kIdentity));
+    EXPECT_EQ(get(desktop::kRootInterface, "SupportedUriSchemes").toStringList(), (QStringList{"file", "cdda"}));
+    EXPECT_TRUE(get(desktop::kRootInterface, "SupportedMimeTypes").toStringList().contains("audio/x-wav"))
+        << "the installed WAVE parser plays it";
+    for (const char* method : {"Raise", "Quit"})
+        EXPECT_EQ(call(method, {}, service, desktop::kRootInterface).type(), QDBusMessage::ReplyMessage) << method;
+    EXPECT_TRUE(nameOnBus(service)) << "Quit is the host's to decide";
+
+    set("Shuffle", true);
+    EXPECT_TRUE(simulated->settings().getMode("shuffle"));
+    set("LoopStatus", "Playlist");
+    set("LoopStatus", "Sometimes");
+    EXPECT_TRUE(simulated->settings().getMode("loop")) << "an unknown loop status changes nothing";
+    set("Rate", 2.0);
+    EXPECT_EQ(get(desktop::kPlayerInterface, "Rate").toDouble(), 1.0);
+    EXPECT_TRUE(logLines().empty());
 }
 
 }  // namespace
