@@ -33,7 +33,7 @@ TEST_F(Operations, VolumeAndBalanceOutOfBoundsBecomeTheirDefaults) {
     EXPECT_EQ(volume, 150);
 }
 
-TEST_F(Operations, StepsOfFiveLeaveTheBoundToThePlayerAndModesGoStraightToIt) {
+TEST_F(Operations, StepsOfFiveLeaveTheBoundToThePlayerAndModesAndControlsGoStraightToIt) {
     create();
     audio->put_Volume(98);
     const size_t before = player->calls().size();
@@ -44,8 +44,12 @@ TEST_F(Operations, StepsOfFiveLeaveTheBoundToThePlayerAndModesGoStraightToIt) {
     audio->SetLoop(&on);
     audio->SetAutoRewind(&off);
     audio->put_Mute(VTrue);
+    audio->DoPause();
+    audio->DoNext();
+    audio->DoPrevious();
     EXPECT_EQ(callsAfter(before), (std::vector<std::string>{"volume=103", "volume=95", "shuffle=true", "loop=true",
-                                                            "autoRewind=false", "mute=true"}));
+                                                            "autoRewind=false", "mute=true", "pause", "next",
+                                                            "previous"}));
     EXPECT_EQ(get("IsShuffleOn"), Variant::boolean(true));
     EXPECT_EQ(get("IsLoopOn"), Variant::boolean(true));
 }
