@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "failsafe/runtime_error.h"
+#include "platform/linux/cd_collection.h"
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_drive_service.h"
 #include "platform/user_settings.h"
@@ -87,6 +88,8 @@ TEST_F(LinuxDrivesTest, ImagesInTheSettingsAreCdDrivesWithTheirVolumes) {
     EXPECT_EQ(letters, "CDEFGH");
     EXPECT_EQ(all[0]->driveType(), drive_type::Fixed);
     EXPECT_TRUE(all[0]->isReady());
+    EXPECT_NE(all[0]->fileSystem(), "unknown") << "\"/\" is in every mount table";
+    EXPECT_NO_THROW(all[0]->serialNumber());
     ASSERT_TRUE(all[1]->isReady());
     EXPECT_EQ(all[1]->volumeName(), "Audio CD");
     EXPECT_EQ(all[1]->serialNumber(), 803381);
@@ -114,6 +117,18 @@ TEST_F(LinuxDrivesTest, ImagesInTheSettingsAreCdDrivesWithTheirVolumes) {
     EXPECT_EQ(std::count_if(logged.begin(), logged.end(),
                             [](const std::string& line) { return line.rfind("G: no disc image", 0) == 0; }),
               1);
+
+    // The media player's CD drives are the CD drives alone; a disc is a
+    // playlist that tells its identity, and each track its kind and length.
+    LinuxCdromCollection cdroms(std::make_shared<LinuxDriveService>(std::vector<std::string>{}, [](const std::string&) {}));
+    ASSERT_EQ(cdroms.count(), 5);  // D to H
+    EXPECT_EQ(cdroms.item(0)->driveSpecifier(), "D:");
+    const PlaylistPtr disc = cdroms.item(0)->playlist();
+    ASSERT_EQ(disc->count(), 3);
+    EXPECT_EQ(disc->getItemInfo("PlaylistType"), "CD");
+    EXPECT_EQ(disc->getItemInfo("MusicBrainzDiscID").size(), 28u);
+    EXPECT_EQ(disc->item(0)->getItemInfo("MediaType"), "audio");
+    EXPECT_NEAR(std::stod(disc->item(1)->getItemInfo("Duration")), 21869 / 75.0, 0.01);
 }
 
 }  // namespace
