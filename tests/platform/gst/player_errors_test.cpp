@@ -3,6 +3,7 @@
 // playlist and outputs that cannot open: tests/faults/.)
 
 #include "gst_test_support.h"
+#include "failsafe/runtime_error.h"
 #include "platform/gst/error_classes.h"
 
 namespace lumo::platform::gst::testing {
@@ -57,6 +58,27 @@ INSTANTIATE_TEST_SUITE_P(
                 ErrorClass::UnsupportedScheme},
         BadItem{"NotAUri", [] { return std::string("song.mp3"); }, ErrorClass::UnsupportedScheme}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// What a player without a library or drives does not have, an error item
+// past the queue and a mode it does not know raise, each with its number.
+TEST(PlayerWithoutLibrary, WhatIsNotThereRaisesAndTheVersionIsGStreamers) {
+    GstMediaPlayer player(nullptr, nullptr, kFastSink);
+    EXPECT_EQ(player.versionInfo().rfind("GStreamer ", 0), 0u) << player.versionInfo();
+    const auto raised = [](const std::function<void()>& call) -> long {
+        try {
+            call();
+        } catch (const failsafe::RuntimeError& error) {
+            return error.number();
+        }
+        return 0;
+    };
+    const long outOfRange = failsafe::error::SubscriptOutOfRange;
+    EXPECT_EQ(raised([&] { player.playlistCollection().getAll()->item(0); }), outOfRange);
+    EXPECT_EQ(raised([&] { player.playlistCollection().getByName("Jazz")->item(0); }), outOfRange);
+    EXPECT_EQ(raised([&] { player.cdromCollection().item(0); }), outOfRange);
+    EXPECT_EQ(raised([&] { player.error().item(0); }), outOfRange);
+    EXPECT_EQ(raised([&] { player.settings().getMode("sideways"); }), long(failsafe::error::InvalidProcedureCall));
+}
 
 }  // namespace
 }  // namespace lumo::platform::gst::testing
