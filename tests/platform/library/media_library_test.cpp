@@ -78,6 +78,13 @@ TEST_F(MediaLibraryTest, ANewLibraryReadsOnlyChangedPlaylistFiles) {
     EXPECT_EQ(namesOf(all), (Names{"A", "A", "A", "B", "BB"}));
     EXPECT_EQ(loggedWith({"bad.autopl:2: unknown field 'colour'"}), 1) << allLogged();
     EXPECT_EQ(loggedWith({"binary.m3u", "binary data"}), 1) << allLogged();
+
+    // The open library follows files and folders that go.
+    fs::remove(lists / "kept.xspf");
+    EXPECT_EQ(namesOf(library->getAll()), (Names{"A", "A", "B", "BB"}));
+    fs::remove_all(lists);
+    EXPECT_EQ(namesOf(library->getAll()), Names{});
+    EXPECT_EQ(namesOf(open()->getAll()), Names{});
 }
 
 TEST_F(MediaLibraryTest, ItemsAnswerWhatThePlayerNeeds) {
