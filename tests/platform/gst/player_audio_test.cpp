@@ -2,6 +2,7 @@
 // player writes into a WAV file.
 
 #include "gst_test_support.h"
+#include "platform/gst/audio_sink.h"
 
 namespace lumo::platform::gst::testing {
 namespace {
@@ -48,6 +49,26 @@ INSTANTIATE_TEST_SUITE_P(Player, Output,
                                            Setting{"halfLeft", 100, -50, false, 100, -50, 0.5f, 0.25f},
                                            Setting{"mute", 100, 0, true, 100, 0, 0.0f, 0.0f}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The output given wins over the environment's; one that cannot be opened
+// is replaced by the silent one, with the reason.
+TEST(AudioOutput, TheGivenOneThenTheEnvironmentsAndOneThatCannotOpenIsReplaced) {
+    const char* before = std::getenv("LUMO_AUDIO_SINK");
+    const std::string saved = before ? before : "";
+    ::setenv("LUMO_AUDIO_SINK", "fakesink", 1);
+    EXPECT_EQ(resolveSinkDescription("pulsesink"), "pulsesink");
+    EXPECT_EQ(resolveSinkDescription(""), "fakesink");
+    before ? ::setenv("LUMO_AUDIO_SINK", saved.c_str(), 1) : ::unsetenv("LUMO_AUDIO_SINK");
+
+    ASSERT_TRUE(ensureGstreamer());
+    const std::string unopenable = "filesink location=" + (files().folder / "no-such-folder" / "out.raw").string();
+    std::string why;
+    GstElement* sink = makeAudioSink(unopenable, &why);
+    ASSERT_NE(sink, nullptr);
+    EXPECT_STREQ(GST_OBJECT_NAME(sink), "fallback-audio-sink");
+    EXPECT_EQ(why, "the sink '" + unopenable + "' cannot be opened");
+    gst_object_unref(sink);
+}
 
 }  // namespace
 }  // namespace lumo::platform::gst::testing
