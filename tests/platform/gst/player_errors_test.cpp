@@ -80,5 +80,23 @@ TEST(PlayerWithoutLibrary, WhatIsNotThereRaisesAndTheVersionIsGStreamers) {
     EXPECT_EQ(raised([&] { player.settings().getMode("sideways"); }), long(failsafe::error::InvalidProcedureCall));
 }
 
+// Where an error was raised and what GStreamer calls it decide its class.
+TEST(ErrorClasses, TheRaisingElementAndTheErrorDecideTheClass) {
+    const struct {
+        FailureFacts facts;
+        ErrorClass expected;
+    } cases[] = {
+        {{GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND}, ErrorClass::Format},
+        {{GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE}, ErrorClass::Corrupt},
+        {{GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE, false, false, false, true}, ErrorClass::Device},
+        {{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_AUTHORIZED}, ErrorClass::NotFound},
+        {{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ, true}, ErrorClass::Network},
+        {{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NO_SPACE_LEFT}, ErrorClass::Other},
+        {{g_quark_from_static_string("elsewhere"), 1}, ErrorClass::Other},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(classify(c.facts), c.expected) << g_quark_to_string(c.facts.domain) << " " << c.facts.code;
+}
+
 }  // namespace
 }  // namespace lumo::platform::gst::testing

@@ -2,6 +2,7 @@
 // without a gap.
 
 #include "gst_test_support.h"
+#include "platform/gst/play_order.h"
 
 namespace lumo::platform::gst::testing {
 namespace {
@@ -77,6 +78,25 @@ TEST(Gapless, ItemsFollowEachOtherWithoutAGap) {
     size_t frames = 0;
     peaksOf(capture, &frames);
     EXPECT_NEAR(frames / 44100.0, 2.4, 0.1);
+}
+
+// In shuffle, each looped round plays every item once, and the item that
+// ended a round never starts the next one (for any seed).
+TEST(ShuffleRounds, EveryItemOnceAndNoItemTwiceInARowAcrossRounds) {
+    for (uint32_t seed = 0; seed < 50; ++seed) {
+        PlayOrder order(seed);
+        order.reset(3, true);
+        std::vector<int> played{order.current()};
+        for (int step = 0; step < 8; ++step) {
+            ASSERT_TRUE(order.advance(true));
+            EXPECT_NE(order.current(), played.back()) << "seed " << seed;
+            played.push_back(order.current());
+        }
+        for (size_t round = 0; round < 9; round += 3)
+            EXPECT_TRUE(std::is_permutation(played.begin() + long(round), played.begin() + long(round) + 3,
+                                            std::vector<int>{0, 1, 2}.begin()))
+                << "seed " << seed;
+    }
 }
 
 }  // namespace
