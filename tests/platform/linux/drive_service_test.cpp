@@ -128,6 +128,7 @@ TEST_F(LinuxDrivesTest, ImagesInTheSettingsAreCdDrivesWithTheirVolumes) {
     EXPECT_EQ(disc->getItemInfo("PlaylistType"), "CD");
     EXPECT_EQ(disc->getItemInfo("MusicBrainzDiscID").size(), 28u);
     EXPECT_EQ(disc->item(0)->getItemInfo("MediaType"), "audio");
+    EXPECT_EQ(disc->getItemInfo("Title") + "|" + disc->item(0)->getItemInfo("Title"), "|") << "no CUE or CD-TEXT titles";
     EXPECT_NEAR(std::stod(disc->item(1)->getItemInfo("Duration")), 21869 / 75.0, 0.01);
 }
 
