@@ -48,6 +48,7 @@ void GstMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
         return;
     }
     open(order_.current(), autoStart_ ? Target::Playing : Target::Ready);
+    openedOnAssignment_ = true;
     processEvents();
 }
 
@@ -63,12 +64,15 @@ void GstMediaPlayer::setCurrentMedia(MediaPtr media) {
     catchUp();
     int item = indexInPlaylist(media);
     const Target target = autoStart_ ? Target::Playing : Target::Ready;
-    if (item >= 0 && item == currentIndex_ && state_ == PlayState::Transitioning && target_ == target &&
-        !seekingTo_) {
+    const bool opening = state_ == PlayState::Transitioning && target_ == target && !seekingTo_;
+    const bool failedOnAssignment = openedOnAssignment_ && errorReported_ && state_ == PlayState::Stopped;
+    if (item >= 0 && item == currentIndex_ && (opening || failedOnAssignment)) {
         // Already opening for the same end (a host that assigns the playlist
         // and then its first item): a second start would only cut the
         // first one short, and a stream cut while it is being recognised
-        // can report a failure of its own.
+        // can report a failure of its own. Had that opening failed, the
+        // host would see the failure twice, the second after it may have
+        // cleared the first.
         processEvents();
         return;
     }

@@ -237,6 +237,7 @@ private:
     bool openingStarted_ = false;  // the opened stream's own start was seen
     bool errorReported_ = false;   // one error item per failure
     bool retried_ = false;         // a start that failed without a reason was tried once more
+    bool openedOnAssignment_ = false;  // by assigning the playlist, and no other opening since
     bool buffering_ = false;
     bool processing_ = false;
 

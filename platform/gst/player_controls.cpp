@@ -194,6 +194,7 @@ ErrorItem GstMediaPlayer::item(int32_t index) {
 void GstMediaPlayer::clearErrorQueue() {
     catchUp();
     errors_.clear();
+    openedOnAssignment_ = false;  // the host saw the failure: assigning the item again tries again
 }
 
 }  // namespace lumo::platform::gst

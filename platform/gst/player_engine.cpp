@@ -187,6 +187,7 @@ void GstMediaPlayer::adoptQueued(int item) {
     }
     orderAfterNext_.reset();
     nextOffered_ = false;
+    openedOnAssignment_ = false;
     makeCurrent(item);
 }
 
@@ -304,7 +305,10 @@ void GstMediaPlayer::makeCurrent(int item) {
 }
 
 void GstMediaPlayer::open(int item, Target target, std::optional<double> startAt, bool retry) {
-    if (!retry) retried_ = false;
+    if (!retry) {
+        retried_ = false;
+        openedOnAssignment_ = false;
+    }
     buffering_ = false;
     makeCurrent(item);
     if (target == Target::Stopped) {

@@ -44,6 +44,21 @@ TEST_P(BadItems, QueueOneErrorNamingTheItem) {
     EXPECT_EQ(player.playState(), S::Stopped);
     player.error().clearErrorQueue();
     EXPECT_EQ(player.error().errorCount(), 0);
+
+    // A host that assigns a playlist and then its first item, as the check
+    // does, opens that item once even when it failed in between: a second
+    // failure would come after the host cleared the first.
+    const MediaPtr media = std::make_shared<TestMedia>(bad.name, url);
+    player.setCurrentPlaylist(std::make_shared<TestPlaylist>(std::vector<MediaPtr>{media}));
+    watch(player, [&](S) { return player.error().errorCount() > 0; });
+    player.setCurrentMedia(media);
+    player.error().clearErrorQueue();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(player.error().errorCount(), 0);
+    EXPECT_EQ(player.playState(), S::Stopped);
+    player.setCurrentMedia(media);  // once the failure was seen, assigning the item tries it again
+    watch(player, [&](S) { return player.error().errorCount() > 0; }, 2000ms);
+    EXPECT_EQ(player.error().errorCount(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
