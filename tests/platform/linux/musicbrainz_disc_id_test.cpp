@@ -18,7 +18,7 @@ Toc tocOf(std::initializer_list<int32_t> offsets) {
     return toc;
 }
 
-TEST(MusicBrainzDiscId, PublishedDiscs) {
+TEST(MusicBrainzDiscId, PublishedDiscsAndNoneWithoutAPlausibleAudioSession) {
     EXPECT_EQ(musicBrainzDiscId(tocOf({303602, 150, 9700, 25887, 39297, 53795, 63735, 77517, 94877, 107270, 123552,
                                        135522, 148422, 161197, 174790, 192022, 205545, 218010, 228700, 239590,
                                        255470, 266932, 288750})),
@@ -33,9 +33,8 @@ TEST(MusicBrainzDiscId, PublishedDiscs) {
     enhanced.tracks.push_back({16, audioOnly.leadOutLba + 11400, false, ""});
     enhanced.leadOutLba = enhanced.tracks.back().lba + 40000;
     EXPECT_EQ(musicBrainzDiscId(enhanced), "TqvKjMu7dMliSfmVEBtrL7sBSno-");
-}
 
-TEST(MusicBrainzDiscId, NoneWithoutAPlausibleAudioSession) {
+    // No audio session that could have been pressed: no identifier.
     EXPECT_EQ(musicBrainzDiscId(Toc{}), "");
     EXPECT_EQ(musicBrainzDiscId(tocOf({1000, 150, 5000})), "") << "a track after the lead-out";
 }
