@@ -29,7 +29,7 @@ BENCH_FLAGS = --benchmark_out_format=json \
 	--benchmark_repetitions=5 \
 	--benchmark_report_aggregates_only=true
 
-.PHONY: all deps deps-package deps-bench build test test-sanitize test-tsan coverage bench demo fuzz crash-test soak stress deb package-check lintian clean
+.PHONY: all deps deps-package deps-bench build test test-sanitize test-tsan coverage coverage-map bench demo fuzz crash-test soak stress deb package-check lintian clean
 
 all: build
 
@@ -77,6 +77,10 @@ coverage: deps
 	gcovr --root . --object-directory $(COV_DIR) --exclude 'tests/' --exclude 'bench/' --exclude '$(COV_DIR)/' \
 		-j 2 --print-summary --txt $(COV_DIR)/coverage.txt; \
 	exit $$status
+
+# The product lines each test reaches, and those only it reaches.
+coverage-map: deps
+	python3 scripts/coverage-map
 
 # Configured again so that the peers just installed are found.
 bench: deps-bench
@@ -130,4 +134,4 @@ stress: build
 	STRESS_RUNS=$(STRESS_RUNS) bash scripts/stress $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(COV_DIR) build-fuzz build-soak
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(COV_DIR) build-fuzz build-soak build-map
