@@ -3,8 +3,8 @@
 // playlist and outputs that cannot open: tests/faults/.)
 
 #include "gst_test_support.h"
-#include "failsafe/runtime_error.h"
 #include "platform/gst/error_classes.h"
+#include "tests/support/raised.h"
 
 namespace lumo::platform::gst::testing {
 namespace {
@@ -69,20 +69,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PlayerWithoutLibrary, WhatIsNotThereRaisesAndTheVersionIsGStreamers) {
     GstMediaPlayer player(nullptr, nullptr, kFastSink);
     EXPECT_EQ(player.versionInfo().rfind("GStreamer ", 0), 0u) << player.versionInfo();
-    const auto raised = [](const std::function<void()>& call) -> long {
-        try {
-            call();
-        } catch (const failsafe::RuntimeError& error) {
-            return error.number();
-        }
-        return 0;
-    };
-    const long outOfRange = failsafe::error::SubscriptOutOfRange;
-    EXPECT_EQ(raised([&] { player.playlistCollection().getAll()->item(0); }), outOfRange);
-    EXPECT_EQ(raised([&] { player.playlistCollection().getByName("Jazz")->item(0); }), outOfRange);
-    EXPECT_EQ(raised([&] { player.cdromCollection().item(0); }), outOfRange);
-    EXPECT_EQ(raised([&] { player.error().item(0); }), outOfRange);
-    EXPECT_EQ(raised([&] { player.settings().getMode("sideways"); }), long(failsafe::error::InvalidProcedureCall));
+    using lumo::testing::numberRaisedBy;
+    const int32_t outOfRange = failsafe::error::SubscriptOutOfRange;
+    EXPECT_EQ(numberRaisedBy([&] { player.playlistCollection().getAll()->item(0); }), outOfRange);
+    EXPECT_EQ(numberRaisedBy([&] { player.playlistCollection().getByName("Jazz")->item(0); }), outOfRange);
+    EXPECT_EQ(numberRaisedBy([&] { player.cdromCollection().item(0); }), outOfRange);
+    EXPECT_EQ(numberRaisedBy([&] { player.error().item(0); }), outOfRange);
+    EXPECT_EQ(numberRaisedBy([&] { player.settings().getMode("sideways"); }), failsafe::error::InvalidProcedureCall);
 }
 
 // Where an error was raised and what GStreamer calls it decide its class.
