@@ -5,66 +5,52 @@
 # media controls there.
 #   session_bus.sh start FOLDER   starts dbus-daemon on unix:path=FOLDER/bus
 #   session_bus.sh stop FOLDER    stops it
-# FOLDER/pid holds the daemon's process id, for a person looking. Stopping
-# does not trust it (a run killed half-way may have lost it, and ids are
-# reused): it ends every dbus-daemon whose command line names this folder's
-# configuration. Start does that first and removes a stale socket, so it
-# always ends with one fresh daemon, or fails saying why.
+# Stopping trusts no pid file (a run killed half-way may have lost it, and
+# ids are reused): it ends every dbus-daemon whose command line names this
+# folder's configuration. Start does that first, so it always ends with one
+# fresh daemon, or fails saying why.
 set -euo pipefail
 
 action=${1:-} folder=${2:-}
-[[ ( $action == start || $action == stop ) && -n $folder ]] || {
-    echo "usage: $0 start|stop FOLDER" >&2
-    exit 2
-}
+[[ ( $action == start || $action == stop ) && -n $folder ]] || { echo "usage: $0 start|stop FOLDER" >&2; exit 2; }
 folder=$(realpath -m "$folder")
-socket=$folder/bus config=$folder/session.conf pidfile=$folder/pid log=$folder/daemon.log
+socket=$folder/bus config=$folder/session.conf log=$folder/daemon.log
 
-# The dbus-daemon processes started with this folder's configuration.
+# The dbus-daemon processes started with this folder's configuration
+# (grep's own command line matches too, and is gone by the read).
 ours() {
-    local file pid program
+    local file program
     # shellcheck disable=SC2013 # file names without spaces, one a line
     for file in $(grep -alsF -e "--config-file=$config" /proc/[0-9]*/cmdline); do
-        pid=${file#/proc/} pid=${pid%/cmdline}
-        # (grep's own command line matches too, and is gone by now)
         { IFS= read -r -d '' program < "$file"; } 2> /dev/null || continue
-        [[ ${program##*/} == dbus-daemon ]] && echo "$pid"
+        [[ ${program##*/} == dbus-daemon ]] && { file=${file#/proc/}; echo "${file%/cmdline}"; }
     done
     return 0
 }
 
+# shellcheck disable=SC2046 # one pid a word
 stop_daemons() {
-    local pids pid tries
-    pids=$(ours)
-    [[ -n $pids ]] || return 0
-    # shellcheck disable=SC2086
-    kill -TERM $pids 2>/dev/null || true
+    local tries
+    kill -TERM $(ours) 2> /dev/null || true
     for ((tries = 0; tries < 50; tries++)); do
-        [[ -z $(ours) ]] && return 0
+        [[ -z $(ours) ]] && { rm -f "$socket"; return 0; }
+        ((tries == 40)) && { kill -KILL $(ours) 2> /dev/null || true; }
         sleep 0.1
     done
-    for pid in $(ours); do kill -KILL "$pid" 2>/dev/null || true; done
-    sleep 0.2
-    [[ -z $(ours) ]] || { echo "session_bus.sh: dbus-daemon $(ours | xargs) does not stop" >&2; return 1; }
+    echo "session_bus.sh: dbus-daemon $(ours | xargs) does not stop" >&2
+    return 1
 }
 
 if [[ $action == stop ]]; then
     stop_daemons
-    rm -f "$socket" "$pidfile"
     echo "private session bus at $socket stopped"
     exit 0
 fi
 
 # A unix socket's path has at most 107 bytes.
-if ((${#socket} > 100)); then
-    echo "session_bus.sh: $socket is too long for a unix socket; use a build folder with a shorter path" >&2
-    exit 1
-fi
-command -v dbus-daemon > /dev/null || { echo "session_bus.sh: dbus-daemon is not installed" >&2; exit 1; }
-
+((${#socket} <= 100)) || { echo "session_bus.sh: $socket is too long for a unix socket" >&2; exit 1; }
 mkdir -p "$folder"
 stop_daemons
-rm -f "$socket" "$pidfile"
 
 # Our own configuration rather than the system's session.conf: no service
 # directories, so nothing a test asks for is started on demand, and any
@@ -84,21 +70,12 @@ cat > "$config" <<EOF
 </busconfig>
 EOF
 
-# With --fork the command returns once the daemon listens; the pid it
-# prints is the forked daemon's.
-pid=$(dbus-daemon --config-file="$config" --fork --print-pid 2> "$log") || {
-    echo "session_bus.sh: dbus-daemon did not start:" >&2
-    cat "$log" >&2
-    exit 1
-}
-pid=${pid//[^0-9]/}
-[[ -n $pid ]] || { echo "session_bus.sh: dbus-daemon printed no process id" >&2; exit 1; }
-echo "$pid" > "$pidfile"
-
-# The bus answers before any test is let on it.
+# With --fork the command returns once the daemon listens; and the bus
+# answers before any test is let on it.
+dbus-daemon --config-file="$config" --fork 2> "$log" || { echo "session_bus.sh: dbus-daemon did not start:" >&2; cat "$log" >&2; exit 1; }
 dbus-send --bus="unix:path=$socket" --print-reply --reply-timeout=5000 --dest=org.freedesktop.DBus \
     /org/freedesktop/DBus org.freedesktop.DBus.GetId > /dev/null || {
     echo "session_bus.sh: the bus at $socket does not answer" >&2
     exit 1
 }
-echo "private session bus at unix:path=$socket (dbus-daemon $pid)"
+echo "private session bus at unix:path=$socket"

@@ -17,7 +17,7 @@ protected:
 };
 
 TEST_F(PromptForDiscTest, WithoutDrivesOnlyCancelEndsIt) {
-    useDrives({});
+    scenario.drives.clear();
     prompt.Form_Load();
     EXPECT_THAT(prompt.entries(), ElementsAre("No CDROMS found!"));
     prompt.setListIndex(0);
@@ -29,7 +29,8 @@ TEST_F(PromptForDiscTest, WithoutDrivesOnlyCancelEndsIt) {
     EXPECT_EQ(prompt.PromptResult(), frmPromptForDisc::PromptCancelled);
     EXPECT_EQ(prompt.CDError(), cancelledFlag);
 
-    useDrives({"F:"});  // the next showing starts from a fresh list
+    scenario.drives = {{"F:"}};  // the next showing starts from a fresh list
+    player::unloadAudioPlayer();
     prompt.Form_Load();
     EXPECT_THAT(prompt.entries(), ElementsAre("F:"));
     EXPECT_EQ(prompt.listIndex(), -1);

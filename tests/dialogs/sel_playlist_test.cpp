@@ -205,7 +205,17 @@ TEST_F(SelPlaylistTest, OkOnTheCdTabNeedsAReadyDiscAndHandsBackItsCriterion) {
     dialog.cmdOK_Click();
     EXPECT_EQ(values(), "CDROM|2|E:|305441741|MUSIC|2|1|0");
 
-    open();  // the tab, row and tick stay; the drive letter ticked instead
+    open();  // the tab, row and tick stay; without a tick OK asks, No the default
+    dialog.lvCDROMS_ColumnClick(4);
+    dialog.cmdOK_Click();  // no answer scripted: the default button
+    ASSERT_EQ(ui->boxes.size(), 4u);
+    EXPECT_EQ(ui->boxes[3].style & box::DefaultButton2, box::DefaultButton2);
+    EXPECT_TRUE(dialog.visible());
+    ui->answers = {box::Yes};
+    dialog.cmdOK_Click();
+    EXPECT_EQ(values(), "CDROM|2|E:|305441741|MUSIC|0|1|0");
+
+    open();  // the drive letter ticked instead
     dialog.lvCDROMS_ColumnClick(0);
     ui->answers = {box::Yes};
     dialog.cmdOK_Click();
@@ -213,19 +223,6 @@ TEST_F(SelPlaylistTest, OkOnTheCdTabNeedsAReadyDiscAndHandsBackItsCriterion) {
     open();
     dialog.cmdCancel_Click();
     EXPECT_EQ(values(), "|-1|E:|||0|1|-1") << "Cancel keeps the drive of the last CD";
-}
-
-TEST_F(SelPlaylistTest, OkOnACdWithoutCriterionAsksWithNoAsDefault) {
-    onCdTabWithDrives();
-    dialog.lvCDROMS_ColumnClick(4);  // removes the initial tick
-    dialog.lvCDROMS_ItemClick(1);
-    dialog.cmdOK_Click();  // no answer scripted: the default button
-    ASSERT_EQ(ui->boxes.size(), 1u);
-    EXPECT_EQ(ui->boxes[0].style & box::DefaultButton2, box::DefaultButton2);
-    EXPECT_TRUE(dialog.visible());
-    ui->answers = {box::Yes};
-    dialog.cmdOK_Click();
-    EXPECT_EQ(values(), "CDROM|2|E:|305441741|MUSIC|0|1|0");
 }
 
 TEST_F(SelPlaylistTest, CloseRequestsByReasonAndTheStateAHiddenDialogKeeps) {

@@ -71,12 +71,6 @@ protected:
         common::setDriveServiceFactory(nullptr);
         FrameworkTest::TearDown();
     }
-    // The player's CD drives, from the next load on.
-    void useDrives(std::vector<std::string> specifiers) {
-        player::unloadAudioPlayer();
-        scenario.drives.clear();
-        for (std::string& specifier : specifiers) scenario.drives.push_back({std::move(specifier)});
-    }
     static std::string shuffleSetting() {
         return platform::readSetting("LUMO Audio", "Settings", "ShuffleMode").value_or("<missing>");
     }

@@ -60,9 +60,9 @@ protected:
     }
 
     // The player users run, over the drives of the settings as they are now.
-    frmAudioPlayer& realHost(bool withDriveObject = true) {
+    frmAudioPlayer& realHost() {
         setMediaPlayerFactory([] { return platform::createMediaPlayer(settingsDrives()); });
-        if (withDriveObject) common::CreateFSO();
+        common::CreateFSO();
         return AudioPlayer();
     }
     frmAudioPlayer& scriptedHost(Scenario scenario) {

@@ -53,10 +53,9 @@ protected:
     void SetUp() override {
         for (const char* folder : {"config/lumo", "data", "cache", "system"}) fs::create_directories(home / folder);
         ::setenv("HOME", home.path().c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-        ::setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", (home / "system").c_str(), 1);
+        for (const auto& [name, folder] : {std::pair{"XDG_CONFIG_HOME", "config"}, {"XDG_DATA_HOME", "data"},
+                                           {"XDG_CACHE_HOME", "cache"}, {"XDG_DATA_DIRS", "system"}})
+            ::setenv(name, (home / folder).c_str(), 1);
         ::setenv("LUMO_AUDIO_SINK", "fakesink", 1);
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"}) ::unsetenv(name);
     }

@@ -15,6 +15,7 @@
 
 #include "platform/gst/gst_media_player.h"
 #include "platform/gst/gst_runtime.h"
+#include "platform/library/text.h"
 #include "tests/support/generated_media.h"
 
 namespace lumo::platform::gst::testing {
@@ -44,12 +45,7 @@ private:
     std::vector<MediaPtr> items_;
 };
 
-inline std::string uriOf(const fs::path& file) {
-    gchar* uri = gst_filename_to_uri(file.c_str(), nullptr);
-    std::string text = uri;
-    g_free(uri);
-    return text;
-}
+inline std::string uriOf(const fs::path& file) { return library::fileUri(file.string()); }
 
 // The files every player test uses, made once per run: stereo 44.1 kHz
 // sines of amplitude 0.5, "tone*" of 0.2 s, "long*" of 1.2 s (long enough to
@@ -73,11 +69,8 @@ struct TestFiles {
         uint32_t seed = 12345;
         for (char& byte : noise) byte = static_cast<char>((seed = seed * 1664525u + 1013904223u) >> 24);
         std::ofstream(garbage, std::ios::binary) << noise;
-        EXPECT_TRUE(lumo::testing::encodeTone(folder / "tone.flac", 0.3, "flacenc"));
-        std::ifstream flac(folder / "tone.flac", std::ios::binary);
-        std::string head(60, '\0');
-        flac.read(head.data(), 60);
-        std::ofstream(truncatedFlac, std::ios::binary) << head;
+        EXPECT_TRUE(lumo::testing::encodeTone(truncatedFlac, 0.3, "flacenc"));
+        fs::resize_file(truncatedFlac, 60);
         // No MIDI decoder is installed.
         std::ofstream(midi, std::ios::binary) << std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x04\0\xff\x2f\0", 26);
     }
@@ -127,24 +120,29 @@ inline bool waitFor(MediaPlayer& player, PlayState wanted) {
 
 inline std::string currentName(MediaPlayer& player) { return player.currentMedia() ? player.currentMedia()->name() : ""; }
 
-// The peaks of the left and right float samples the capture sink wrote (to
-// the end of the file when the data size was never written).
-inline std::pair<float, float> peaksOf(const fs::path& wav, size_t* frames = nullptr) {
+// The peaks of the left and right float samples the capture sink wrote and
+// their number of frames (to the end of the file when the data size was
+// never written).
+struct Samples {
+    float left = 0, right = 0;
+    size_t frames = 0;
+};
+
+inline Samples samplesOf(const fs::path& wav) {
     std::ifstream in(wav, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::pair<float, float> peaks{0, 0};
+    Samples seen;
     const size_t data = bytes.find("data");
     uint32_t size = 0;
     if (data != std::string::npos) std::memcpy(&size, bytes.data() + data + 4, sizeof size);
     const size_t end = size && data + 8 + size <= bytes.size() ? data + 8 + size : bytes.size();
-    if (frames) *frames = 0;
-    for (size_t at = data == std::string::npos ? end : data + 8; at + 8 <= end; at += 8) {
+    for (size_t at = data == std::string::npos ? end : data + 8; at + 8 <= end; at += 8, ++seen.frames) {
         float frame[2];
         std::memcpy(frame, bytes.data() + at, sizeof frame);
-        peaks = {std::max(peaks.first, std::abs(frame[0])), std::max(peaks.second, std::abs(frame[1]))};
-        if (frames) ++*frames;
+        seen.left = std::max(seen.left, std::abs(frame[0]));
+        seen.right = std::max(seen.right, std::abs(frame[1]));
     }
-    return peaks;
+    return seen;
 }
 
 }  // namespace lumo::platform::gst::testing

@@ -75,9 +75,7 @@ TEST(Gapless, ItemsFollowEachOtherWithoutAGap) {
     EXPECT_EQ(playedItems(player, states), (std::vector<std::string>{"long0", "long1"}));
     EXPECT_EQ(states, (std::vector<S>{S::Transitioning, S::Playing, S::MediaEnded}));
     // Opening the second item anew would have started the file over.
-    size_t frames = 0;
-    peaksOf(capture, &frames);
-    EXPECT_NEAR(frames / 44100.0, 2.4, 0.1);
+    EXPECT_NEAR(samplesOf(capture).frames / 44100.0, 2.4, 0.1);
 }
 
 // In shuffle, each looped round plays every item once, and the item that

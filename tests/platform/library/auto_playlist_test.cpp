@@ -43,7 +43,7 @@ protected:
     }
     Names evaluate(const std::string& lines) {
         const PlaylistPtr playlist = rules(lines);
-        return playlist ? itemNames(playlist) : Names{"<not a playlist: " + allLogged() + ">"};
+        return playlist ? namesOf(playlist) : Names{"<not a playlist: " + allLogged() + ">"};
     }
 
     std::unique_ptr<MediaLibrary> library;

@@ -50,15 +50,11 @@ protected:
     }
 };
 
-inline Names namesOf(const PlaylistArrayPtr& playlists) {
+// The names of the playlists in a list, or of the items of a playlist.
+template <typename List>
+Names namesOf(const List& list) {
     Names names;
-    for (int32_t i = 0; i < playlists->count(); ++i) names.push_back(playlists->item(i)->name());
-    return names;
-}
-
-inline Names itemNames(const PlaylistPtr& playlist) {
-    Names names;
-    for (int32_t i = 0; i < playlist->count(); ++i) names.push_back(playlist->item(i)->name());
+    for (int32_t i = 0; i < list->count(); ++i) names.push_back(list->item(i)->name());
     return names;
 }
 

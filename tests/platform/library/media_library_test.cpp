@@ -126,13 +126,13 @@ TEST_F(MediaLibraryTest, MusicIsReadAtFirstUseAndOnRefreshAndPlaylistsOutliveThe
     writeWav(music / "a.wav", 1);
     writeText(lists / "all.autopl", "[Auto Playlist]\n");
     auto library = open();
-    EXPECT_EQ(itemNames(only(library->getByName("all"))), Names{"a"});
+    EXPECT_EQ(namesOf(only(library->getByName("all"))), Names{"a"});
     writeWav(music / "b.wav", 1);
-    EXPECT_EQ(itemNames(only(library->getByName("all"))), Names{"a"});  // not until asked
+    EXPECT_EQ(namesOf(only(library->getByName("all"))), Names{"a"});  // not until asked
     EXPECT_EQ(library->refresh().stored, 1);
     const PlaylistPtr all = only(library->getByName("all"));
     library.reset();
-    EXPECT_EQ(itemNames(all), (Names{"a", "b"}));
+    EXPECT_EQ(namesOf(all), (Names{"a", "b"}));
 }
 
 // Each test runs in a process of its own: the environment need not be restored.

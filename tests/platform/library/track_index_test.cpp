@@ -118,7 +118,7 @@ TEST_F(TrackIndexTest, AnIndexOfTheFirstVersionKeepsItsTracks) {
     open()->refresh();
     ASSERT_EQ(sqlite3_exec_on(indexFile, "DROP TABLE playlist_files; PRAGMA user_version = 1"), SQLITE_OK);
     reads.clear();
-    EXPECT_EQ(itemNames(only(open()->getAll())), Names{"a"});
+    EXPECT_EQ(namesOf(only(open()->getAll())), Names{"a"});
     EXPECT_TRUE(reads.empty()) << allLogged();
 }
 
@@ -129,7 +129,7 @@ TEST_F(TrackIndexTest, IndexThatCannotBeWrittenLivesInMemory) {
     where.indexFile = root / "blocker" / "library.sqlite";
     auto library = open(where);
     writeText(lists / "all.autopl", "[Auto Playlist]\n");
-    EXPECT_EQ(itemNames(only(library->getByName("all"))), Names{"a"});
+    EXPECT_EQ(namesOf(only(library->getByName("all"))), Names{"a"});
     EXPECT_EQ(loggedWith({"kept in memory"}), 1) << allLogged();
 }
 

@@ -16,18 +16,14 @@
 namespace lumo::platform::linux_drives {
 namespace {
 
-std::string describe(const LetterAssignment& letters) {
-    std::string text;
-    for (const DriveEntry& drive : letters.drives) text += std::string(1, drive.letter) + "=" + drive.path.string() + ";";
-    return text;
-}
-
 TEST(DriveLetters, ConfiguredLettersFirstThenFoundDrivesFromD) {
     const LetterAssignment letters = assignLetters(
         {{"e", "/dev/sr1"}, {"D", ""}, {"G", "/images/disc.cue"}, {"XY", "/dev/sr4"}, {"C", "/dev/sr5"},
          {"H", "/dev/sr1"}, {"7", "/x.iso"}},
         {"/dev/sr0", "/dev/sr1", "/dev/sr2"});
-    EXPECT_EQ(describe(letters), "D=;E=/dev/sr1;F=/dev/sr0;G=/images/disc.cue;H=/dev/sr2;");
+    std::string described;
+    for (const DriveEntry& drive : letters.drives) described += std::string(1, drive.letter) + "=" + drive.path.string() + ";";
+    EXPECT_EQ(described, "D=;E=/dev/sr1;F=/dev/sr0;G=/images/disc.cue;H=/dev/sr2;");
     EXPECT_EQ(letters.newEntries, (std::vector<std::pair<char, std::string>>{{'F', "/dev/sr0"}, {'H', "/dev/sr2"}}));
     EXPECT_EQ(letters.drives[0].kind, DriveEntry::Kind::Empty);
     EXPECT_EQ(letters.drives[1].kind, DriveEntry::Kind::Device);
