@@ -104,8 +104,9 @@ TEST_F(UserSettingsTest, TwoProcessesWritingAtOnceLoseNothing) {
     int sections = 0, entries = 0;
     for (std::string line; std::getline(file, line);) {
         sections += line == "[Shared]";
-        entries += std::regex_match(line, entry);
-        EXPECT_TRUE(line.empty() || line == "[Shared]" || std::regex_match(line, entry)) << line;
+        const bool isEntry = std::regex_match(line, entry);
+        entries += isEntry;
+        EXPECT_TRUE(isEntry || line.empty() || line == "[Shared]") << line;
     }
     EXPECT_EQ(sections, 1);
     EXPECT_EQ(entries, 2 * keys + 1);
