@@ -1,6 +1,10 @@
-// Library playlists and CD tracks made current from the active selection,
-// and the player's queued error ending an activation. Which disc a
-// criterion finds is the CD identification's test.
+// The player host over its library and drives: the hidden window loaded once
+// and its cached playlists when the library fails at the load, library
+// playlists and CD tracks made current from the active selection, the
+// player's queued error ending an activation, and which disc a criterion
+// finds in drives both the player and the drive information service know.
+#include <regex>
+
 #include "common/formatting.h"
 #include "player_fixture.h"
 
@@ -105,6 +109,89 @@ TEST_F(PlayerHostTest, ADiscWhosePlaylistQueuesAnErrorEndsTheCdActivation) {
     EXPECT_EQ(simulated->error().errorCount(), 0);
     EXPECT_EQ(std::count(simulated->calls().begin(), simulated->calls().end(), "currentPlaylist=Audio CD"), 1)
         << "the drive letter's block did not run";
+}
+
+Scenario twoPlaylists() { return Scenario{{{"Jazz", false, {{"Take Five", "file:///m/t5.flac"}}}, {"Rock", true}}, {}}; }
+
+TEST_F(PlayerHostTest, ALibraryFailingAtLoadIsLoggedOnceAndLeavesNoList) {
+    Scenario scenario = twoPlaylists();
+    scenario.libraryFails = true;
+    frmAudioPlayer& window = scriptedHost(scenario);
+    EXPECT_EQ(&AudioPlayer(), &window);
+    EXPECT_EQ(std::count(simulated->calls().begin(), simulated->calls().end(), "volume=50"), 1) << "loaded once";
+    EXPECT_EQ(window.PlayListArray(), nullptr);
+    const auto lines = failsafe::testing::crlfLines(lumo::testing::bytesOf(path("LUMOAudioErrors.log")));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(.* LAP LOG ERROR: frmAudioPlayer\.Load Erl=[1-9]\d* )"
+                                                      R"(Error Number=-1072885353 'The media library is not available')")))
+        << lines[0];
+    EXPECT_EQ(asked, 0);
+
+    window.BuildPlayLists();  // asked for later, under the framework's trap
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(fs->lastError().slots[0].procedure, "Sub BuildPlayLists");
+    simulated->scenario().libraryFails = false;
+    window.BuildPlayLists();
+    ASSERT_NE(window.PlayListArray(), nullptr);
+    EXPECT_EQ(window.PlayListArray()->count(), 2);
+}
+
+CdromPtr playerDrive(int32_t index) { return AudioPlayer().WMPlayer().cdromCollection().item(index); }
+
+TEST_F(PlayerHostTest, DiscsAreFoundByExactVolumeNameAndNumericSerialInDrivesBothSidesKnow) {
+    frmAudioPlayer& window = fourDrives();
+    const int32_t serialF = serialOf("F"), serialE = serialOf("E");
+    ASSERT_LT(serialF, 0);
+    const struct {
+        std::string volume, serial, found;  // by the serial when one is given; found "" for none
+    } cases[] = {
+        {"Audio CD", "", "D:"},  // two discs of that name: the first drive
+        {"BACKUP", "", "F:"}, {"backup", "", ""}, {"", "", ""},  // the empty drive G has no name to match
+        {"", std::to_string(serialF), "F:"}, {"", "-0" + std::to_string(-serialF), "F:"},
+        {"", "0" + std::to_string(serialE), "E:"}, {"", std::to_string(serialE + 1), ""},
+    };
+    for (const auto& c : cases) {
+        selection.sVolumeName = c.volume;
+        selection.sSerNum = c.serial;
+        const bool bySerial = !c.serial.empty();
+        std::string drive;
+        EXPECT_EQ(bySerial ? window.CDSerNumExistsAnyDrive(drive) : window.VolumeNameExistsAnyDrive(drive), !c.found.empty());
+        CdromPtr cdrom;
+        int32_t flags = 0;
+        const bool got = bySerial ? window.GetWMPCDROMByCDSerialNumber(cdrom, flags) : window.GetWMPCDROMByVolumeName(cdrom, flags);
+        EXPECT_EQ(drive + "|" + (got ? cdrom->driveSpecifier() : "") + "|" + std::to_string(flags),
+                  c.found + "|" + c.found + "|" + (got ? "0" : "64"))
+            << c.volume << c.serial;
+    }
+    dataDisc("H", "ONLYHERE");  // known to the drive object made now, not to the player
+    common::CreateFSO();
+    selection.sVolumeName = "ONLYHERE";
+    selection.sSerNum = std::to_string(serialOf("H"));
+    std::string drive = "none";
+    EXPECT_FALSE(window.VolumeNameExistsAnyDrive(drive));
+    EXPECT_FALSE(window.CDSerNumExistsAnyDrive(drive));
+    EXPECT_EQ(drive, "none");
+    EXPECT_EQ(asked, 0);
+
+    selection.sSerNum = "12a";  // no number: an error where it is compared, and only there
+    EXPECT_FALSE(window.CDDriveHasSerialNumber(playerDrive(3)));  // G holds nothing to compare
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(window.CDDriveHasSerialNumber(playerDrive(0)));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(fs->lastError().slots[0].number, 13);
+    EXPECT_EQ(fs->lastError().slots[0].procedure, "Function CDDriveHasSerialNumber");
+    EXPECT_FALSE(window.CDSerNumExistsAnyDrive(drive));  // passed over: not found
+    EXPECT_EQ(drive, "none");
+
+    common::ReleaseFSO();  // without the drive object nothing is found, and nothing is an error
+    selection.sVolumeName = "Audio CD";
+    EXPECT_FALSE(window.VolumeNameExistsAnyDrive(drive));
+    EXPECT_FALSE(window.CDDriveHasVolume(playerDrive(0)));
+    CdromPtr cdrom;
+    int32_t flags = 0;
+    EXPECT_FALSE(window.GetWMPCDROMByVolumeName(cdrom, flags));
+    EXPECT_EQ(flags, 0x0040);
+    EXPECT_EQ(asked, 1);
 }
 
 }  // namespace
