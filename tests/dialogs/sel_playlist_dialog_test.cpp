@@ -1,17 +1,22 @@
-// The selection dialog's window on the offscreen platform, as SelectPlaylists
-// shows it: real clicks on tabs, buttons, rows and column headers reach the
-// dialog, the window keeps its state between showings, and a saved size no
-// window can take is left alone.
+// The selection and check windows on the offscreen platform: real clicks
+// reach the dialog, its state outlives each showing, "Playlist..." checks the
+// selected playlist in the check window, and a close during a run waits for
+// the run's end.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
 #include <QTreeWidget>
 
+#include <functional>
+
+#include "dialogs/check_playlist_dialog.h"
 #include "dialogs/qt_application.h"
 #include "dialogs/sel_playlist_dialog.h"
 #include "dialogs/tick_header_view.h"
@@ -105,6 +110,74 @@ TEST_F(SelPlaylistWindowTest, ClicksReachTheDialogAndItsStateOutlivesEachShowing
         EXPECT_EQ(window.frameGeometry(), shown.translated(40, 0));
         window.findChild<QPushButton*>("cmdCancel")->click();
     });
+}
+
+class CheckWindowTest : public testing::WindowTest {
+protected:
+    frmSelPlaylist dialog;
+
+    static CheckPlaylistDialog* checkWindow() {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<CheckPlaylistDialog*>(widget); window && window->isVisible()) return window;
+        return nullptr;
+    }
+    // Runs `user` once the check window is open and its run is over.
+    static void whenChecked(const std::function<void(CheckPlaylistDialog&)>& user) {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, user] {
+            CheckPlaylistDialog* window = checkWindow();
+            const report::frmCheckPL& check = report::CheckPL();
+            if (!window || check.running() || check.panels()[0].empty()) return;
+            poll->stop();
+            poll->deleteLater();
+            user(*window);
+        });
+        poll->start(10);
+    }
+};
+
+TEST_F(CheckWindowTest, PlaylistInTheMoreMenuChecksTheSelectedPlaylistInTheWindow) {
+    SelPlaylistDialog window(dialog);
+    auto* playlistCommand = window.findChild<QAction*>("menuMorePlaylistReport");
+    ASSERT_TRUE(playlistCommand);
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        dialog.selectRow(frmSelPlaylist::tabStandard, 0);  // "Jazz", three items
+        whenChecked([&](CheckPlaylistDialog& check) {
+            checked = true;
+            auto* list = check.findChild<QTreeWidget*>("lvPL");
+            ASSERT_TRUE(list);
+            EXPECT_EQ(list->topLevelItemCount(), 3) << "the selected playlist, Jazz";
+            EXPECT_EQ(check.findChild<QLabel*>("status")->text(), "Status = Done");
+            auto* done = check.findChild<QPushButton*>("cmdDone");
+            check.Move(1500, 900, 12000, 6000);
+            done->click();
+        });
+        playlistCommand->trigger();
+        window.findChild<QPushButton*>("cmdCancel")->click();
+    });
+    window.showModally();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(platform::readSetting("LUMO Audio", "Settings", "Width"), "12000") << "Done saves the rectangle";
+    EXPECT_TRUE(ui->boxes.empty());
+}
+
+TEST_F(CheckWindowTest, ClosingDuringARunStopsItAndClosesOnceItHasEnded) {
+    scenario.playlists = {testing::playlistOf("Long", 6)};
+    dialog.Form_Load();
+    dialog.selectRow(frmSelPlaylist::tabStandard, 0);
+    bool stillOpenAfterClose = false;
+    ui->onEvents = [&] {
+        CheckPlaylistDialog* window = checkWindow();
+        if (!window || report::CheckPL().rows().size() != 2) return;
+        window->close();
+        stillOpenAfterClose = window->isVisible();
+    };
+    showCheckWindow(dialog);
+    EXPECT_TRUE(stillOpenAfterClose) << "the window stays while the run still writes to it";
+    EXPECT_EQ(checkWindow(), nullptr);
+    EXPECT_EQ(report::CheckPL().rows().size(), 2u);
+    EXPECT_FALSE(report::CheckPL().running());
 }
 
 }  // namespace
