@@ -171,7 +171,7 @@ protected:
     }
 };
 
-TEST_F(MprisBusTest, TheNameComesAndGoesWithTheHostAndAnotherHoldersNameIsLeftAlone) {
+TEST_F(MprisBusTest, TheNameComesAndGoesWithTheHostItsApplicationAndAnotherHoldersNameIsLeftAlone) {
     scriptedHost({{evening()}, {}});
     connectClient();
     ASSERT_TRUE(nameOnBus(service));
@@ -193,17 +193,18 @@ TEST_F(MprisBusTest, TheNameComesAndGoesWithTheHostAndAnotherHoldersNameIsLeftAl
     EXPECT_EQ(call("Play", {}, instance).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(simulated->calls().back(), "play");
     EXPECT_TRUE(logLines().empty());
-}
+    unloadAudioPlayer();
 
-TEST_F(MprisBusTest, AHostThatEndsItsApplicationTakesTheServiceWithIt) {
-    connectClient();  // makes an application when there is none
-    scriptedHost({{evening()}, {}});
+    // A host that ends its application takes the service with it; a later
+    // load makes what it needs again.
+    busCall("ReleaseName", {service});
+    AudioPlayer();
     ASSERT_EQ(desktop::desktopServiceName(), service);
     delete QCoreApplication::instance();
     EXPECT_TRUE(desktop::desktopServiceName().isEmpty());
     unloadAudioPlayer();  // finds nothing left to stop
     connectClient();
-    AudioPlayer();  // a later load makes what it needs again
+    AudioPlayer();
     EXPECT_EQ(desktop::desktopServiceName(), service);
     EXPECT_EQ(call("Play").type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(simulated->calls().back(), "play");
