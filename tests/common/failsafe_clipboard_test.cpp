@@ -1,4 +1,4 @@
-// CopyFailSafeErrorToCB: every page of the error window as one text.
+// CopyFailSafeErrorToCB: every page of the error window as one text, in its layout.
 #include <regex>
 
 #include "common/failsafe_clipboard.h"
@@ -41,7 +41,13 @@ protected:
     }
 };
 
-TEST_F(FailSafeClipboardTest, AllPagesInTheirLayout) {
+// The copy runs while the window is open: nothing of it may wait on the trace.
+TEST_F(FailSafeClipboardTest, CopyReturnsToThePageAndSaysWhatHappened) {
+    auto waits = std::make_shared<failsafe::testing::ScriptedUserInterface>();
+    waits->onEvents = [this] { fs->setErrorWindowOpen(false); };  // a wait would end here, not hang
+    fs->setUserInterface(waits);
+    fs->push("frmFAILSAFE", "Sub fsPrint_Click", "");
+    fs->setErrorWindowOpen(true);
     ErrorWindowState window(error, setup(), ui, *this);
     window.setUserText("Pressed Next twice\r\nthen Play");
     EXPECT_EQ(failSafeClipboardText(window, "04/12/2026 05:10:33", "GStreamer 1.22.0"),
@@ -57,16 +63,6 @@ TEST_F(FailSafeClipboardTest, AllPagesInTheirLayout) {
               "<ERROR WINDOW> *** View local system information ***\r\n"
               "Application running on computer studio\r\nApplication\r\n\r\n"
               "*** END OF FAILSAFE COPY TO CLIPBOARD ***\r\n\r\n");
-}
-
-// The copy runs while the window is open: nothing of it may wait on the trace.
-TEST_F(FailSafeClipboardTest, CopyReturnsToThePageAndSaysWhatHappened) {
-    auto waits = std::make_shared<failsafe::testing::ScriptedUserInterface>();
-    waits->onEvents = [this] { fs->setErrorWindowOpen(false); };  // a wait would end here, not hang
-    fs->setUserInterface(waits);
-    fs->push("frmFAILSAFE", "Sub fsPrint_Click", "");
-    fs->setErrorWindowOpen(true);
-    ErrorWindowState window(error, setup(), ui, *this);
     window.selectPage(ErrorWindowState::ErrorSource);
     CopyFailSafeErrorToCB(window, "GStreamer 1.22.0");
     EXPECT_EQ(waits->eventRounds, 0);
