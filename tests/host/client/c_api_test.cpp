@@ -38,13 +38,6 @@ int32_t int32Of(const lumo_variant* v) {
     return value;
 }
 
-void writeRegistration(const fs::path& folder, const std::string& library) {
-    fs::create_directories(folder);
-    std::ofstream(folder / "LUMOAudioPlayer.cLUMOAudio.class")
-        << "[Class]\nProgID=LUMOAudioPlayer.cLUMOAudio\nCLSID={5C1D7E20-4A6B-4F1E-9C3B-216E8D51A704}\nLibrary="
-        << library << "\n";
-}
-
 class CApi : public ::testing::Test {
 protected:
     lumo::testing::TempFolder home{"lumo-c-api"};
@@ -68,26 +61,34 @@ protected:
     }
 };
 
-TEST_F(CApi, CreationFailuresSayWhyAndLeaveNoObject) {
-    audio = reinterpret_cast<lumo_object*>(&audio);  // must be cleared
-    EXPECT_EQ(lumo_create("not a progid!", &audio), static_cast<lumo_result>(0x800401F3));
-    EXPECT_EQ(audio, nullptr);
-    EXPECT_EQ(lumo_create(nullptr, &audio), LUMO_E_CLASSNOTREG);
-    EXPECT_NE(std::string(lumo_last_error()).find("not registered"), std::string::npos) << lumo_last_error();
+TEST_F(CApi, CreationAndCallsFailApartConvertAndWriteBack) {
     EXPECT_EQ(lumo_create(nullptr, nullptr), LUMO_E_INVALIDARG);
+    // Broken registrations of the user's come before the system's good one.
+    const std::string prefix = "[Class]\nCLSID=" + lumo::toString(lumo::CLSID_cLUMOAudio) + "\nLibrary=";
+    for (const char* folder : {"system/lumo/classes", "data/lumo/classes"}) fs::create_directories(home / folder);
+    std::ofstream(home / "system/lumo/classes/LUMOAudioPlayer.cLUMOAudio.class") << prefix << LUMO_LIBRARY_FILE << "\n";
+    std::ofstream(home / "empty.so").close();
+    const struct {
+        const char* progId;
+        std::string registration, named;
+        lumo_result result;
+    } cases[] = {
+        {"not a progid!", "", "not a ProgID", static_cast<lumo_result>(0x800401F3)},
+        {"../../etc/passwd", "", "not a ProgID", static_cast<lumo_result>(0x800401F3)},
+        {"Nobody.Here", "", "not registered", LUMO_E_CLASSNOTREG},
+        {nullptr, prefix + (home / "gone.so").string(), "gone.so", LUMO_E_DLLNOTFOUND},  // moved after registering
+        {nullptr, prefix + (home / "empty.so").string(), "empty.so", LUMO_E_DLLNOTFOUND},  // an empty file is no library
+        {nullptr, prefix + "/lib/x86_64-linux-gnu/libm.so.6", "not a class library", LUMO_E_DLLNOTFOUND},
+        {nullptr, "[Class]\nCLSID={not-a-guid}\nLibrary=relative.so\n", "no class id", LUMO_E_CLASSNOTREG},
+    };
+    for (const auto& c : cases) {
+        if (!c.registration.empty()) std::ofstream(home / "data/lumo/classes/LUMOAudioPlayer.cLUMOAudio.class") << c.registration;
+        audio = reinterpret_cast<lumo_object*>(&audio);  // must be cleared
+        EXPECT_EQ(lumo_create(c.progId, &audio), c.result) << c.registration;
+        EXPECT_EQ(audio, nullptr);
+        EXPECT_NE(std::string(lumo_last_error()).find(c.named), std::string::npos) << lumo_last_error();
+    }
 
-    // The system's registration serves until the user has one, even a broken one.
-    writeRegistration(home / "system/lumo/classes", LUMO_LIBRARY_FILE);
-    ASSERT_EQ(lumo_create(nullptr, &audio), LUMO_OK) << lumo_last_error();
-    lumo_release(audio);
-    audio = nullptr;
-    writeRegistration(home / "data/lumo/classes", (home / "gone.so").string());
-    EXPECT_EQ(lumo_create(nullptr, &audio), LUMO_E_DLLNOTFOUND);
-    EXPECT_NE(std::string(lumo_last_error()).find("gone.so"), std::string::npos) << lumo_last_error();
-    EXPECT_EQ(audio, nullptr);
-}
-
-TEST_F(CApi, CallsConvertWriteBackAndFailApart) {
     create();
     VariantPtr result(lumo_variant_new()), fine = variantOf("80"), bad = variantOf("left"), balance = variantOf("-20");
     lumo_variant* arguments[] = {fine.get(), balance.get()};
@@ -97,6 +98,7 @@ TEST_F(CApi, CallsConvertWriteBackAndFailApart) {
     ASSERT_EQ(lumo_set(audio, "volume", bad.get()), LUMO_E_TYPEMISMATCH);
     EXPECT_EQ(lumo_variant_type(bad.get()), LUMO_STRING) << "an assigned value is the caller's";
     EXPECT_EQ(lumo_last_error_argument(), 0);
+    EXPECT_EQ(lumo_set(audio, "Volume", variantOf("3000000000").get()), static_cast<lumo_result>(0x8002000A));
     lumo_variant* secondBad[] = {fine.get(), bad.get()};
     EXPECT_EQ(lumo_call(audio, "InitializeVolBal", secondBad, 2, result.get()), LUMO_E_TYPEMISMATCH);
     EXPECT_EQ(lumo_last_error_argument(), 1);
@@ -159,18 +161,17 @@ TEST_F(CApi, TheLibraryCanBeUnloadedOnlyWithoutObjectsAndLocks) {
 TEST(CApiVariants, ConvertTheWayCallsDo) {
     VariantPtr v(lumo_variant_new());
     int32_t number = 0;
-    const std::pair<const char*, int32_t> converted[] = {{" -1e2 ", -100}, {"2.5", 2}, {"3.5", 4}};  // half to even
-    for (const auto& [text, value] : converted) {
-        lumo_variant_set_string(v.get(), text);
-        EXPECT_EQ(int32Of(v.get()), value) << text;
-    }
-    const std::pair<const char*, lumo_result> refused[] = {{"12abc", LUMO_E_TYPEMISMATCH},
-                                                           {"3000000000", static_cast<lumo_result>(0x8002000A)}};
-    for (const auto& [text, result] : refused) {
-        lumo_variant_set_string(v.get(), text);
+    const struct {
+        const char* text;
+        lumo_result result;
+        int32_t value;  // -99: left alone
+    } numbers[] = {{" -1e2 ", LUMO_OK, -100}, {"2.5", LUMO_OK, 2}, {"3.5", LUMO_OK, 4},  // half to even
+                   {"12abc", LUMO_E_TYPEMISMATCH, -99}, {"3000000000", static_cast<lumo_result>(0x8002000A), -99}};
+    for (const auto& c : numbers) {
+        lumo_variant_set_string(v.get(), c.text);
         number = -99;
-        EXPECT_EQ(lumo_variant_get_int32(v.get(), &number), result) << text;
-        EXPECT_EQ(number, -99) << text << " left the value alone";
+        EXPECT_EQ(lumo_variant_get_int32(v.get(), &number), c.result) << c.text;
+        EXPECT_EQ(number, c.value) << c.text;
     }
     int flag = -1;
     lumo_variant_set_bool(v.get(), 7);

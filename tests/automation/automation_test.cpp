@@ -1,0 +1,355 @@
+// The automation object as a host gets it from the class factory, over a
+// simulated player and drive service that each test scripts, with the
+// settings and the error log in a fresh temporary folder; and the per-user
+// registration.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "automation/class_factory.h"
+#include "automation/client/class_registry.h"
+#include "automation/codes.h"
+#include "automation/interface_doc.h"
+#include "common/shared_fso.h"
+#include "failsafe/failsafe.h"
+#include "lumo/create_object.h"
+#include "lumo/lumo_audio.h"
+#include "player/audio_player_host.h"
+#include "platform/simulated/simulated_player.h"
+#include "platform/user_settings.h"
+#include "tests/failsafe/test_support.h"
+#include "tests/support/fake_drives.h"
+#include "tests/temp_folder.h"
+
+namespace lumo::automation::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using lumo::testing::FakeDrive;
+using platform::simulated::PlaylistScript;
+using platform::simulated::Scenario;
+using platform::simulated::SimulatedPlayer;
+
+class AutomationTest : public ::testing::Test {
+protected:
+    lumo::testing::TempFolder folder{"lumo-automation"};
+    Scenario scenario;
+    std::shared_ptr<lumo::testing::FakeDriveService> drives = std::make_shared<lumo::testing::FakeDriveService>();
+    SimulatedPlayer* player = nullptr;  // the current host's
+    _cLUMOAudio* audio = nullptr;
+
+    void SetUp() override {
+        fs::create_directories(folder / "install");
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            ::setenv(name, (folder / name).c_str(), 1);
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(name);
+        platform::writeSetting("LUMO Player", "Settings", "INSTALLDIR", (folder / "install").string());
+        player::setMediaPlayerFactory([this] {
+            auto made = std::make_unique<SimulatedPlayer>(scenario);
+            player = made.get();
+            return made;
+        });
+        common::setDriveServiceFactory([this] { return drives; });
+        player::unloadAudioPlayer();
+        common::ReleaseFSO();
+        activeSelection() = ActiveSelection{};
+    }
+    void TearDown() override {
+        if (audio) audio->Release();
+        player::unloadAudioPlayer();
+        common::ReleaseFSO();
+        player::setMediaPlayerFactory(nullptr);
+        common::setDriveServiceFactory(nullptr);
+    }
+
+    // Creates the object the way the library's entry point does.
+    void create() {
+        IClassFactory* factory = nullptr;
+        EXPECT_EQ(getClassObject(CLSID_cLUMOAudio, IID_IClassFactory, reinterpret_cast<void**>(&factory)), hr::S_OK);
+        EXPECT_EQ(factory->CreateInstance(nullptr, IID__cLUMOAudio, reinterpret_cast<void**>(&audio)), hr::S_OK);
+        factory->Release();
+        (void)player::AudioPlayer();  // the host the object reaches
+    }
+    Variant get(const std::string& name) {
+        DISPID id = -1;
+        std::vector<Variant> none;
+        Variant result;
+        EXPECT_EQ(audio->GetIDsOfNames(&name, 1, &id), hr::S_OK) << name;
+        EXPECT_EQ(audio->Invoke(id, dispatch::Method | dispatch::PropertyGet, none, &result, nullptr), hr::S_OK) << name;
+        return result;
+    }
+};
+
+// docs/interface.md is the operation table written out.
+TEST(InterfaceDocumentation, MatchesTheOperationTable) {
+    EXPECT_EQ(lumo::testing::bytesOf(LUMO_SOURCE_DIR "/docs/interface.md"), interfaceMarkdown())
+        << "regenerate with: build/automation/lumo-interface-doc > docs/interface.md";
+}
+
+using Dispatch = AutomationTest;
+
+TEST_F(Dispatch, TheFactoryNamesIdsTypeInformationTheExtensionAndTheEvents) {
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(getClassObject(IID_IDispatch, IID_IClassFactory, &object), hr::CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(object, nullptr);
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(getClassObject(CLSID_cLUMOAudio, IID_IClassFactory, reinterpret_cast<void**>(&factory)), hr::S_OK);
+    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory), IID_IDispatch, &object),
+              hr::CLASS_E_NOAGGREGATION);
+    factory->Release();
+
+    create();
+    const std::string names[] = {"volume", "DOPLAY", "NoSuchThing", "position"};
+    DISPID ids[4];
+    EXPECT_EQ(audio->GetIDsOfNames(names, 4, ids), hr::DISP_E_UNKNOWNNAME);
+    EXPECT_TRUE(ids[0] >= 0 && ids[1] >= 0 && ids[0] != ids[1] && ids[2] == -1);
+    std::vector<Variant> none;
+    ExcepInfo error;
+    EXPECT_EQ(audio->Invoke(999, dispatch::Method, none, nullptr, &error), hr::DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(error.description, "no member has the dispatch id 999");
+    EXPECT_EQ(audio->Invoke(ids[1], dispatch::PropertyGet, none, nullptr, &error), hr::DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(error.description, "DoPlay cannot be read");
+
+    // The first type information is _cLUMOAudio's, the extension's the
+    // second, its ids clear of the first's.
+    ITypeInfo* info = nullptr;
+    ASSERT_EQ(audio->GetTypeInfo(0, &info), hr::S_OK);
+    for (uint32_t i = 0; i < info->GetFuncCount(); ++i) EXPECT_NE(info->GetFuncDesc(i)->id, ids[3]);
+    EXPECT_EQ(info->GetFuncDesc(info->GetFuncCount()), nullptr);
+    ASSERT_EQ(audio->GetTypeInfo(1, &info), hr::S_OK);
+    EXPECT_EQ(info->GetFuncDesc(0)->id, ids[3]);
+    EXPECT_EQ(audio->GetTypeInfo(2, &info), hr::E_INVALIDARG);
+
+    _cLUMOAudioEx* extension = nullptr;
+    ASSERT_EQ(audio->QueryInterface(IID__cLUMOAudioEx, reinterpret_cast<void**>(&extension)), hr::S_OK);
+    EXPECT_EQ(static_cast<_cLUMOAudio*>(extension), audio) << "one object, one identity";
+    IConnectionPointContainer* container = nullptr;
+    ASSERT_EQ(audio->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)), hr::S_OK);
+    IConnectionPoint* point = nullptr;
+    EXPECT_EQ(container->FindConnectionPoint(IID__cLUMOAudio, &point), hr::CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(point, nullptr);
+    ASSERT_EQ(container->FindConnectionPoint(DIID___cLUMOAudioEvents, &point), hr::S_OK);
+    EXPECT_EQ(point->Unadvise(12345), hr::CONNECT_E_NOCONNECTION);
+    uint32_t cookie = 7;
+    EXPECT_EQ(point->Advise(point, &cookie), hr::CONNECT_E_CANNOTCONNECT) << "no IDispatch: no sink";
+    EXPECT_EQ(cookie, 0u);
+    point->Release();
+    container->Release();
+    extension->Release();
+}
+
+// What the operations ask of the player: the bounds of volume and balance,
+// steps of five, the values each object keeps, and the missing player.
+using Operations = AutomationTest;
+
+TEST_F(Operations, OutOfBoundsVolumeAndBalanceBecomeTheirDefaultsAndStepsModesAndControlsGoToThePlayer) {
+    create();
+    const struct {
+        bool volume;
+        int32_t asked, read;
+    } cases[] = {{true, 101, 50}, {true, -1, 50}, {true, 100, 100}, {true, 0, 0},
+                 {false, 101, 0}, {false, -101, 0}, {false, 100, 100}, {false, -100, -100}};
+    for (const auto& c : cases) {
+        c.volume ? audio->put_Volume(c.asked) : audio->put_Balance(c.asked);
+        EXPECT_EQ(get(c.volume ? "Volume" : "Balance"), Variant(c.read)) << c.volume << " " << c.asked;
+    }
+    // InitializeVolBal goes through the same bounds and leaves its arguments.
+    int32_t volume = 150, balance = -30;
+    audio->InitializeVolBal(&volume, &balance);
+    EXPECT_EQ(get("Volume"), Variant(50));
+    EXPECT_EQ(get("Balance"), Variant(-30));
+    EXPECT_EQ(volume, 150);
+
+    // Steps of five leave the bound to the player; modes and controls go straight to it.
+    audio->put_Volume(98);
+    const long before = static_cast<long>(player->calls().size());
+    int16_t on = VTrue, off = VFalse;
+    audio->IncVolUp();
+    audio->DecVolDown();
+    audio->SetShuffleMode(&on);
+    audio->SetLoop(&on);
+    audio->SetAutoRewind(&off);
+    audio->put_Mute(VTrue);
+    audio->DoPause();
+    audio->DoNext();
+    audio->DoPrevious();
+    EXPECT_EQ(std::vector<std::string>(player->calls().begin() + before, player->calls().end()),
+              (std::vector<std::string>{"volume=103", "volume=95", "shuffle=true", "loop=true", "autoRewind=false",
+                                        "mute=true", "pause", "next", "previous"}));
+    EXPECT_EQ(get("IsShuffleOn"), Variant::boolean(true));
+    EXPECT_EQ(get("IsLoopOn"), Variant::boolean(true));
+}
+
+TEST_F(Operations, StoredValuesBelongToEachObjectAndWithoutAPlayerVersionTheTextSaysSo) {
+    scenario.versionFails = true;
+    create();
+    Variant list("Jazz;Rock");
+    audio->putref_PlayLists(&list);
+    audio->put_CDError(1);
+    EXPECT_EQ(get("PlayLists"), Variant("Jazz;Rock"));
+    EXPECT_EQ(get("CDError"), Variant::boolean(true));
+
+    _cLUMOAudio* first = audio;
+    audio = nullptr;
+    create();
+    EXPECT_TRUE(get("PlayLists").isEmpty());
+    EXPECT_EQ(get("CDError"), Variant::boolean(false));
+    first->Release();
+    EXPECT_EQ(get("WMPVersion"), Variant("Error getting MS WMP version info. MS Windows Media Player installed?"));
+    EXPECT_EQ(failsafe::fsOPTION(16, "Get").text(), (folder / "install" / "LUMOAudioErrors.log").string());
+}
+
+// InitialisePL: which checks run before a disc is activated, in their order,
+// what comes back in the by-reference arguments, and a disc that changes
+// between the checks and the activation. Matching the discs themselves is
+// the player host's test.
+struct Outcome {
+    bool activated = false;
+    int32_t plError = -1, cdroms = -7;
+    std::string wmpError = "untouched", promptedDrive = "untouched";
+};
+
+class InitialisePL : public AutomationTest {
+protected:
+    Outcome activate(int32_t kind, std::string name, int32_t how = 0, std::string drive = "", std::string serial = "",
+                     std::string volume = "") {
+        Outcome out;
+        int16_t result = 0;
+        int32_t shuffle = shuffle_mode::On;
+        audio->InitialisePL(&out.promptedDrive, &kind, &name, &how, &drive, &serial, &volume, &shuffle, &out.cdroms,
+                            &out.wmpError, &out.plError, &result);
+        out.activated = result != 0;
+        return out;
+    }
+    std::string current() { return get("GetCurrentPlaylist").string(); }
+    static PlaylistScript disc(std::string name, int tracks = 2) {
+        PlaylistScript script{std::move(name)};
+        for (int t = 1; t <= tracks; ++t) script.items.push_back({"Track " + std::to_string(t), "cdda://x#" + std::to_string(t)});
+        return script;
+    }
+};
+
+TEST_F(InitialisePL, DiscChecksRunInTheirOrderAndTheFirstFailureEndsThem) {
+    scenario.drives = {{"D:", disc("Disc D")}, {"E:", disc("Disc E", 3)}};
+    drives->add("D", "Audio CD", -123);
+    drives->add("E", "Audio CD", 803381);
+    drives->add("F", "Music", 42);  // a drive the player does not list
+    create();
+    namespace how = how_to_id;
+    const struct {
+        int32_t how;
+        std::string letter, serial, volume;
+        int32_t plError;
+        std::string current;  // "" when nothing was activated
+    } cases[] = {
+        {how::DriveLetter, "D", "", "", pl_error::NoSuchDrive, ""},  // no colon, no drive
+        {how::DriveLetter | how::VolumeName, "X:", "", "Music", pl_error::NoSuchDrive, ""},  // the letter first, alone
+        {how::VolumeName | how::SerialNumber, "", "42", "Nope", pl_error::NoDiscWithVolume, ""},  // volume before serial
+        {how::SerialNumber, "", "42", "", pl_error::NoDiscWithSerial, ""},  // F is not the player's
+        {how::DriveLetter, "e:", "", "", 0, "Disc E"},
+        {how::SerialNumber, "", "-0123", "", 0, "Disc D"},
+    };
+    for (const auto& c : cases) {
+        const Outcome out = activate(playlist_type::Cdrom, "", c.how, c.letter, c.serial, c.volume);
+        EXPECT_EQ(out.plError, c.plError) << c.how << c.letter << c.serial << c.volume;
+        EXPECT_EQ(out.activated, !c.current.empty()) << c.how << c.letter << c.serial << c.volume;
+        EXPECT_EQ(out.cdroms, 2);
+        EXPECT_EQ(out.activated ? current() : "", c.current);
+    }
+    player->scenario().drives.clear();
+    const Outcome none = activate(playlist_type::Cdrom, "", how_to_id::DriveLetter, "D:");
+    EXPECT_EQ(none.plError, pl_error::NoCdDrive);
+    EXPECT_EQ(none.cdroms, 0);
+}
+
+TEST_F(InitialisePL, ADiscSwappedAfterTheChecksIsNotTakenForTheOneChecked) {
+    scenario.drives = {{"D:", disc("Wanted")}};
+    const std::shared_ptr<FakeDrive> d = drives->add("D", "Audio CD", 11);
+    create();
+    // The check reads the disc first; by the activation's read another one is in.
+    const auto swapAfterFirstRead = [&] {
+        d->serial = 11;
+        player->scenario().drives[0].disc = disc("Wanted");
+        d->beforeRead = [this, reads = 0](FakeDrive& drive) mutable {
+            if (++reads != 2) return;
+            drive.serial = 99;
+            player->scenario().drives[0].disc = disc("Other", 5);
+        };
+    };
+    swapAfterFirstRead();
+    const Outcome bySerial = activate(playlist_type::Cdrom, "", how_to_id::SerialNumber, "", "11");
+    EXPECT_FALSE(bySerial.activated);
+    EXPECT_EQ(bySerial.plError, pl_error::NoDiscWithVolume) << "the check passed, the activation found no such disc";
+    EXPECT_EQ(current(), "");
+
+    // With the drive letter too, the letter still names the drive: its new
+    // disc is made current, and only the flag tells it is not the one checked.
+    swapAfterFirstRead();
+    const Outcome both = activate(playlist_type::Cdrom, "", how_to_id::SerialNumber | how_to_id::DriveLetter, "D:", "11");
+    EXPECT_TRUE(both.activated);
+    EXPECT_EQ(both.plError, pl_error::NoDiscWithVolume);
+    EXPECT_EQ(current(), "Other");
+}
+
+TEST_F(InitialisePL, LibraryPlaylistsLeaveTheDiscArgumentsAloneAndWithoutADisplayThePromptCountsAsCancelled) {
+    scenario.playlists = {{"Jazz", false, {{"Take Five", "file:///m/a.flac"}}}};
+    scenario.drives = {{"D:", disc("Audio CD")}};
+    drives->add("D", "Audio CD", 7);
+    create();
+    const Outcome jazz = activate(playlist_type::Standard, "Jazz");
+    EXPECT_TRUE(jazz.activated);
+    EXPECT_EQ(jazz.wmpError + " " + std::to_string(jazz.cdroms), "untouched -7") << "only written for discs";
+    EXPECT_EQ(get("IsShuffleOn"), Variant::boolean(false)) << "the shuffle mode is stored, not applied";
+    EXPECT_EQ(activate(playlist_type::Auto, "Nope").plError, pl_error::NoSuchPlaylist);
+    EXPECT_EQ(current(), "Jazz") << "the current playlist stays";
+    // An unknown kind activates nothing, clears the error and the prompted drive.
+    const Outcome other = activate(3, "Jazz");
+    EXPECT_EQ(std::to_string(other.activated) + " " + std::to_string(other.plError) + " '" + other.promptedDrive +
+                  "' " + other.wmpError + " " + std::to_string(other.cdroms),
+              "0 0 '' untouched -7");
+    for (int round = 0; round < 2; ++round) {  // the prompt's flag does not pile up
+        const Outcome prompted = activate(playlist_type::Cdrom, "", how_to_id::None);
+        EXPECT_FALSE(prompted.activated);
+        EXPECT_EQ(prompted.plError, pl_error::PromptCancelled);
+        EXPECT_EQ(prompted.promptedDrive, "");
+    }
+    audio->DoTerminate();
+    EXPECT_EQ(activate(playlist_type::Cdrom, "", how_to_id::SerialNumber, "", "7").plError, pl_error::NoDiscWithSerial);
+    EXPECT_TRUE(activate(playlist_type::Cdrom, "", how_to_id::DriveLetter, "D:").activated)
+        << "the player's own drives still answer";
+}
+
+// The per-user registration; creating objects by it is the C API's test.
+using Registration = AutomationTest;
+
+TEST_F(Registration, RegisteringTwiceLeavesOneEntryForTheLatestLibrary) {
+    for (const char* library : {"old.so", "new.so"}) std::ofstream(folder / library).close();
+    ASSERT_EQ(registerServer(folder / "old.so"), hr::S_OK);
+    ASSERT_EQ(registerServer(folder / "new.so"), hr::S_OK);
+    const std::optional<registry::Registration> read = registry::readRegistration(kProgId);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->library, folder / "new.so");
+    EXPECT_EQ(read->clsid, CLSID_cLUMOAudio);
+    EXPECT_FALSE(registry::parseGuid("{5C1D7E20-4A6B-4F1E-9C3B-216E8D51A704}x"));
+    struct stat info{};
+    ASSERT_EQ(::stat(registrationFile(kProgId).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 022, 0u) << "nobody else may redirect the ProgID";
+    EXPECT_EQ(registerServer(folder / "missing.so"), hr::SELFREG_E_CLASS);
+    EXPECT_EQ(registry::readRegistration(kProgId)->library, folder / "new.so") << "a failed registration changes nothing";
+
+    ASSERT_EQ(unregisterServer(), hr::S_OK);
+    EXPECT_FALSE(fs::exists(registrationFile(kProgId)));
+    EXPECT_EQ(unregisterServer(), hr::S_OK) << "nothing to remove is no failure";
+
+    // Another class registered under the same name is left alone.
+    ASSERT_TRUE(registry::writeRegistration({kProgId, Guid{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}}, folder / "old.so"}));
+    EXPECT_EQ(unregisterServer(), hr::S_OK);
+    EXPECT_TRUE(fs::exists(registrationFile(kProgId)));
+}
+
+}  // namespace
+}  // namespace lumo::automation::testing
