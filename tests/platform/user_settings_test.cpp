@@ -1,5 +1,4 @@
-// The per-user settings store on a real INI file in a temporary home, and
-// two processes writing it at once.
+// The per-user settings store on a real INI file in a temporary home.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,8 +23,7 @@ protected:
     }
 };
 
-// The folders from the environment, each with its fallback; values round
-// trip through one file per application in the configuration folder.
+// Values round trip through one file per application.
 TEST_F(UserSettingsTest, BaseFoldersFollowTheEnvironmentAndTheirFallbacks) {
     EXPECT_EQ(xdgCacheHome(), home / ".cache");
     EXPECT_EQ(xdgMusicDir(), home / "Music");

@@ -52,8 +52,7 @@ inline std::string uriOf(const fs::path& file) { return library::fileUri(file.st
 // switch without a gap), "steady*" of 4 s (met playing by any control).
 struct TestFiles {
     fs::path folder = fs::temp_directory_path() / ("lumo-gst-test-" + std::to_string(::getpid()));
-    fs::path wav = folder / "tone.wav", garbage = folder / "garbage.mp3", truncatedFlac = folder / "truncated.flac",
-             midi = folder / "song.mid";
+    fs::path wav = folder / "tone.wav", garbage = folder / "garbage.mp3", truncatedFlac = folder / "truncated.flac";
     std::vector<fs::path> tones, longTones, steadyTones;
 
     TestFiles() {
@@ -71,8 +70,6 @@ struct TestFiles {
         std::ofstream(garbage, std::ios::binary) << noise;
         EXPECT_TRUE(lumo::testing::encodeTone(truncatedFlac, 0.3, "flacenc"));
         fs::resize_file(truncatedFlac, 60);
-        // No MIDI decoder is installed.
-        std::ofstream(midi, std::ios::binary) << std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x04\0\xff\x2f\0", 26);
     }
     ~TestFiles() { fs::remove_all(folder); }
 };
@@ -82,11 +79,9 @@ inline TestFiles& files() {
     return made;
 }
 
-inline MediaPtr mediaOf(const fs::path& file) { return std::make_shared<TestMedia>(file.stem().string(), uriOf(file)); }
-
 inline PlaylistPtr playlistOf(const std::vector<fs::path>& items) {
     std::vector<MediaPtr> media;
-    for (const auto& file : items) media.push_back(mediaOf(file));
+    for (const auto& file : items) media.push_back(std::make_shared<TestMedia>(file.stem().string(), uriOf(file)));
     return std::make_shared<TestPlaylist>(std::move(media));
 }
 
