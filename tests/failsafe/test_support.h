@@ -7,11 +7,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,11 +38,7 @@ public:
     void breakIntoDebugger() override { ++*breaks; }
 };
 
-struct ShownBox {
-    std::string text;
-    int32_t style;
-    std::string title;
-};
+struct ShownBox { std::string text; int32_t style; std::string title; };
 
 class ScriptedUserInterface final : public UserInterface {
 public:
@@ -70,12 +66,10 @@ using lumo::testing::bytesOf;
 
 inline std::vector<std::string> crlfLines(const std::string& text) {
     std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", start)) {
+    for (size_t start = 0, at; start < text.size(); start = at + 2) {
+        at = std::min(text.find("\r\n", start), text.size());
         lines.push_back(text.substr(start, at - start));
-        start = at + 2;
     }
-    if (start < text.size()) lines.push_back(text.substr(start));
     return lines;
 }
 

@@ -1,0 +1,360 @@
+// The options, FSCLIENT.INI and its reader, the values options are built on and
+// the services the framework runs on; the circular trace log; and every file
+// the framework writes stays this user's alone.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <limits>
+#include <tuple>
+
+#include "failsafe/circular_log.h"
+#include "failsafe/file_append.h"
+#include "failsafe/profile_reader.h"
+#include "failsafe/value.h"
+#include "test_support.h"
+
+namespace lumo::failsafe::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A value as a readable text, so that a failing comparison says what came back.
+std::string shown(const Value& value) {
+    if (value.isEmpty()) return "<empty>";
+    return (value.isFlag() ? "flag " : value.isText() ? "text " : "number ") + value.text();
+}
+
+class OptionsTest : public FrameworkTest {
+protected:
+    std::string get(int n, const char* how = "Get") { return shown(fs->option(n, Value(how))); }
+};
+
+// Each flag option is its own setting: it stores value <> 0 and ignores a
+// text that is no number. Options 20 and 22 store "off" as value = 0.
+TEST_F(OptionsTest, EachFlagOptionSetsItsOwnSetting) {
+    const std::pair<int, bool Settings::*> flags[] = {{12, &Settings::includeMemory},
+        {13, &Settings::includeResources}, {14, &Settings::includeArguments}, {15, &Settings::includeUser},
+        {21, &Settings::silentRun}, {23, &Settings::writeToDisk}, {24, &Settings::forceSystemInfo},
+        {27, &Settings::circularLog}, {31, &Settings::attachLog}, {20, &Settings::frameworkOff},
+        {22, &Settings::traceOff}};
+    const std::pair<Value, bool> writes[] = {{Value::flag(true), true}, {"yes", true}, {Value(int32_t{0}), false},
+        {"yes", false}, {Value(-0.5), true}, {"0", false}};
+    for (const auto& [n, field] : flags) {
+        const bool inverted = n == 20 || n == 22;
+        for (const auto& [value, on] : writes) {
+            EXPECT_EQ(shown(fs->option(n, value)), "<empty>") << n;
+            EXPECT_EQ(get(n, "gEt"), on != inverted ? "flag True" : "flag False") << n << " set to " << shown(value);
+            std::vector<int> settingsOn;
+            for (const auto& [other, otherField] : flags) if (fs->settings().*otherField) settingsOn.push_back(other);
+            EXPECT_EQ(settingsOn, on != inverted ? std::vector{n} : std::vector<int>{}) << n << " set to " << shown(value);
+        }
+        if (inverted) fs->option(n, Value::flag(true));
+    }
+    fs->option(20, Value::flag(false));  // the framework off: nothing starts or traces
+    fs->push("modMain", "Sub Main", "");
+    EXPECT_FALSE(fs->initialised());
+}
+
+TEST_F(OptionsTest, NumberTextAndFixedOptions) {
+    const std::tuple<int, Value, std::string> cases[] = {
+        {11, Value(2.5), "number 2"}, {11, "3.5", "number 4"}, {11, "on", "number 4"},  // half to even, text ignored
+        {25, Value(int32_t{100000}), "number 100000"}, {25, "many", "number 100000"},
+        {4, "support@x", "text support@x"}, {28, "tracker@x", "text tracker@x"}, {29, "Getter", "text Getter"},
+        {30, "GE", "text GE"}, {26, "c.log", "text c.log"},
+        {1, "01-01-2000 00:00:00", "text 12-04-2026 05:30:00"}, {3, Value::flag(true), "flag False"},
+        {17, "Get", "<empty>"}, {32, "Get", "<empty>"}, {-1, "Get", "<empty>"}};
+    for (const auto& [n, value, reading] : cases) {
+        EXPECT_EQ(shown(fs->option(n, value)), "<empty>") << n;
+        EXPECT_EQ(get(n), reading) << "option " << n << " set to " << shown(value);
+    }
+    EXPECT_TRUE(fs->option(0, "Get").text().starts_with("6.6 ("));
+}
+
+// The options file overrides what the program set before start, in any letter
+// case. Force System Info and Write To Disk are on for a number above zero in
+// their seven characters; Silent Run (one character) and Attach Log for any
+// number but 0; the circular log when its value starts with "1".
+TEST_F(OptionsTest, TheOptionsFileOverridesInAnyLetterCaseAndEachKindOfFlagIsRead) {
+    const std::tuple<std::string, bool, bool, bool, bool> cases[] = {  // value, positive, one character, attach, circular
+        {"1", true, true, true, true}, {"0.5", true, false, true, false}, {"7 days", true, true, true, false},
+        {"0000001", true, false, true, false}, {"00000001", false, false, true, false},
+        {"-1", false, false, true, false}, {"10", true, true, true, true}, {"1x", true, true, true, true},
+        {"0", false, false, false, false}, {"yes", false, false, false, false}, {"", false, false, false, false}};
+    for (const auto& [v, positive, oneCharacter, attach, circular] : cases) {
+        ScopedFramework own;
+        configure(*own);
+        own->option(12, Value::flag(false));
+        writeOptions("[PREFERENCES]\nForce System Info=" + v + "\nsilent run=" + v + "\n[LOG FILE]\nWrite To Disk=" + v +
+                     "\nLog File=trace.log\nCircularLog=" + v + "\n[CircularLog]\nFileName=c.log\n[DefectReport]\n"
+                     "Attach Log=" + v + "\n[INCLUDE]\nUser=0\n");
+        own->start();
+        const Settings& s = own->settings();
+        EXPECT_EQ(std::vector<bool>({s.forceSystemInfo, s.writeToDisk, s.silentRun, s.attachLog, s.circularLog,
+                                     s.includeMemory, s.includeUser}),
+                  std::vector<bool>({positive, positive, oneCharacter, attach, circular, true, false}))
+            << '"' << v << '"';
+        EXPECT_EQ(s.logFile, positive ? path("trace.log").string() : "") << '"' << v << '"';
+        std::filesystem::remove(path("c.log"));
+    }
+    ScopedFramework none;  // without a file the include flags stay off and nothing is created
+    configure(*none);
+    std::filesystem::remove(path("FSCLIENT.INI"));
+    none->start();
+    EXPECT_FALSE(none->settings().includeMemory || none->settings().writeToDisk);
+    EXPECT_FALSE(std::filesystem::exists(path("circ0001.log")));
+}
+
+// One look-up: section, key, default, characters kept, and what comes back.
+using Lookups = std::vector<std::tuple<const char*, const char*, const char*, size_t, std::string>>;
+
+class ProfileReaderTest : public FrameworkTest {
+protected:
+    void expectLookups(const std::string& text, const Lookups& lookups) {
+        writeOptions(text);
+        const ProfileReader reader(path("FSCLIENT.INI"));
+        for (const auto& [section, key, defaultValue, kept, expected] : lookups)
+            EXPECT_EQ(reader.get(section, key, defaultValue, kept), expected)
+                << "[" << section << "] " << key << ", " << kept << " kept, in: " << text;
+    }
+};
+
+// Sections and keys match in any letter case with blanks around them, not
+// inside; the first matching key wins, sections of one name count as one. A
+// value is cut to the characters kept (never inside a UTF-8 sequence) after
+// one pair of matching quotes is removed; an empty value is no default.
+TEST_F(ProfileReaderTest, MatchingSectionsKeysAndValues) {
+    expectLookups("  [  lOG fILE  ]  \n   wRITE to DISK   =   1   \n\tLog File\t=\terrors.txt\t\nWrite  To Disk=2\n"
+                  "[include]\nMemory=0\n[log file]\nLog File=second.log\nCircularLog=1\n",
+                  {{"log file", "Write To Disk", "", 7, "1"}, {"LOG FILE", "LOG FILE", "", 127, "errors.txt"},
+                   {"logfile", "Write To Disk", "d", 7, "d"}, {"Log File", "CircularLog", "0", 4, "1"}});
+    expectLookups("Address=orphan@x\n; a comment\n[email]\nAddress\n;Address=commented@x\nAddress=real@x\n"
+                  "address=second@x\n[DefectTracker]\nProject=LUMO ; audio\n",
+                  {{"email", "Address", "", 254, "real@x"}, {"", "Address", "d", 254, "d"},
+                   {"DefectTracker", "Project", "", 254, "LUMO ; audio"}});
+    expectLookups("\xEF\xBB\xBF[log file]\r\nLog File=\r\nWrite To Disk=123456789\r\n"
+                  "[DefectTracker]\r\nAssigned To=M\xC3\xBCller\r\nProject=ab\xE6\x97\xA5z\r\n"
+                  "Database=\"  spaced  \"\r\nAddress='single'\r\n[email]\r\nAddress=\"mixed'\r\n"
+                  "[preferences]\r\nSilent Run=\"1\"\r\n",
+                  {{"log file", "Log File", "error.log", 127, ""}, {"log file", "Write To Disk", "", 7, "1234567"},
+                   {"DefectTracker", "Assigned To", "", 2, "M"}, {"DefectTracker", "Assigned To", "", 3, "M\xC3\xBC"},
+                   {"DefectTracker", "Project", "", 4, "ab"}, {"DefectTracker", "Project", "", 5, "ab\xE6\x97\xA5"},
+                   {"DefectTracker", "Database", "", 254, "  spaced  "}, {"DefectTracker", "Address", "", 254, "single"},
+                   {"email", "Address", "", 254, "\"mixed'"}, {"preferences", "Silent Run", "0", 1, "1"}});
+}
+
+TEST(ValueTest, NumbersTheirRoundingAndTheirRange) {
+    const std::nullopt_t no = std::nullopt;
+    const std::pair<Value, std::optional<double>> numbers[] = {{Value::flag(true), -1.0}, {"  -3.25  ", -3.25},
+        {"1e3", 1000.0}, {Value(), no}, {"   ", no}, {"12abc", no}, {"1 2", no}, {"inf", no}, {"nan", no}};
+    for (const auto& [value, number] : numbers) EXPECT_EQ(value.number(), number) << '"' << value.text() << '"';
+    const std::pair<Value, std::optional<int16_t>> to16[] = {{Value(0.5), 0}, {Value(1.5), 2}, {Value(-2.5), -2},
+        {Value(2.5001), 3}, {Value(32767.4), 32767}, {Value(32767.5), no}, {Value(-32768.5), -32768},
+        {Value(-32768.6), no}, {"abc", no}, {Value(std::numeric_limits<double>::quiet_NaN()), no},
+        {Value(std::numeric_limits<double>::infinity()), no}};
+    for (const auto& [value, expected] : to16) EXPECT_EQ(value.toInt16(), expected) << '"' << value.text() << '"';
+    EXPECT_EQ(Value(2147483647.0).toInt32(), std::numeric_limits<int32_t>::max());
+    EXPECT_FALSE(Value(2147483647.5).toInt32());
+    EXPECT_FALSE(Value(-std::numeric_limits<double>::infinity()).toInt32());
+    const std::pair<const char*, double> leading[] = {{"  -3.5e2x", -350.0}, {"1.25.5", 1.25}, {".5", 0.5},
+        {"5e", 5.0}, {"5e+", 5.0}, {"abc", 0.0}, {"-", 0.0}, {".", 0.0}};
+    for (const auto& [text, expected] : leading) EXPECT_EQ(leadingNumber(text), expected) << '"' << text << '"';
+}
+
+TEST(LinuxServices, MeminfoParsing) {
+    const auto status = parseMeminfo("MemTotal:       1000 kB\nMemFree:         100 kB\nMemAvailable:    250 kB\n");
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(status->loadPercent, 75u);
+    EXPECT_EQ(status->availablePhysical, 250u * 1024u);
+    EXPECT_EQ(parseMeminfo("MemTotal: 1000 kB\nMemFree: 400 kB\n")->loadPercent, 60u);  // old kernels: free memory
+    EXPECT_FALSE(parseMeminfo("garbage\x01\x02").has_value());
+    EXPECT_TRUE(makeLinuxSystemServices()->memoryStatus().has_value());
+}
+
+TEST(ProgramIdentity, NamesFollowTheFileTheFrameworkLivesIn) {
+    EXPECT_EQ(programNameOf("libLUMOAudioPlayer.so.1.2"), "LUMOAudioPlayer");
+    EXPECT_EQ(programNameOf("player.bin"), "player");
+    EXPECT_EQ(programNameOf(".hidden"), ".hidden");
+    ScopedFramework fs;  // nobody configured it: the test program itself
+    char exe[4096] = {};
+    ASSERT_GT(::readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
+    EXPECT_EQ(fs->program().name, "failsafe_tests");
+    EXPECT_EQ(fs->optionsFile(), std::filesystem::path(exe).parent_path() / "FSCLIENT.INI");
+    fsPUSH("modMain", "Sub Main", "");
+    EXPECT_EQ(fs->exeTag(), "[failsafe_tests] ");
+    fsPOP("modMain", "Sub Main", "");
+}
+
+TEST(HeadlessInterface, AnswersWithTheDefaultButton) {
+    EXPECT_EQ(box::defaultAnswer(box::YesNoCancel | box::DefaultButton3), box::Cancel);
+    EXPECT_EQ(box::defaultAnswer(box::AbortRetryIgnore | box::DefaultButton2), box::Retry);
+    HeadlessUserInterface headless;
+    ::testing::internal::CaptureStderr();
+    const int32_t answer = headless.messageBox("First line\rSecond line\r\nThird", box::YesNo, "LUMO");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "[LUMO] First line\nSecond line\nThird (answered 6)\n");
+    EXPECT_EQ(answer, box::Yes);
+}
+
+// A record as its slot holds it: cut or padded with blanks to size - 2, then CR LF.
+std::string slot(const std::string& record, size_t size) {
+    std::string text = record.substr(0, size - 2);
+    text.resize(size - 2, ' ');
+    return text + "\r\n";
+}
+
+// A trace record with every include flag off: it ends with the procedure text.
+std::string record(int number, int64_t ms, bool isPush, int depth, const std::string& procedure) {
+    char head[64];
+    std::snprintf(head, sizeof head, "[LUMOAudioPlayer] [%05d] [%05lld.%04lld] %s", number,
+                  static_cast<long long>(ms / 10000), static_cast<long long>(ms % 10000), isPush ? "->" : "<-");
+    return head + std::string(static_cast<size_t>(depth - 1), '\t') + "modMain : " + procedure;
+}
+
+class CircularLogTest : public FrameworkTest {
+protected:
+    void circularOptions(const std::string& recordSize, const std::string& maxRecords,
+                         const std::string& file = "circ.log") {
+        writeOptions("[Log File]\r\nCircularLog=1\r\n[CircularLog]\r\nFileName=" + file + "\r\nRecordSize=" +
+                     recordSize + "\r\nMaxRecords=" + maxRecords +
+                     "\r\n[include]\r\nResources=0\r\nMemory=0\r\nArguments=0\r\nUser=0\r\n");
+    }
+    void after(int64_t ms, bool isPush, std::string_view procedure) {
+        now += ms;
+        isPush ? fsPUSH("modMain", procedure, "") : fsPOP("modMain", procedure, "");
+    }
+    std::string start(size_t size) { return "CIRCULAR\r\n" + slot("[LUMOAudioPlayer] " + fs->message(20), size); }
+    std::string circular(const std::string& name = "circ.log") const { return bytesOf(path(name)); }
+};
+
+TEST_F(CircularLogTest, AfterTheLastSlotWritingGoesOnAtSlotOneTwice) {
+    circularOptions("64", "3", "trace/../my circ.log");
+    std::filesystem::create_directories(path("trace"));
+    fs->start();
+    after(10, true, "Sub A");   // 1 -> slot 1
+    after(10, true, "Sub B");   // 2 -> slot 2
+    after(10, false, "Sub B");  // 3 -> slot 3
+    EXPECT_EQ(circular("my circ.log"), start(64) + slot(record(1, 10, true, 1, "Sub A"), 64) +
+                                           slot(record(2, 20, true, 2, "Sub B"), 64) +
+                                           slot(record(3, 30, false, 2, "Sub B"), 64));
+    after(10, false, "Sub A");  // 4 -> slot 1 (first wrap)
+    after(10, true, "Sub C");   // 5 -> slot 2
+    after(10, false, "Sub C");  // 6 -> slot 3
+    after(10, true, "Sub D");   // 7 -> slot 1 (second wrap)
+    after(1234, true, "Property (Get) Volume");  // 8 -> slot 2
+    EXPECT_EQ(circular("my circ.log"), start(64) + slot(record(7, 70, true, 1, "Sub D"), 64) +
+                                           slot(record(8, 1304, true, 2, "Property (Get) Volume"), 64) +
+                                           slot(record(6, 60, false, 1, "Sub C"), 64));
+}
+
+TEST_F(CircularLogTest, EverySlotIsExactlyRecordSizeBytes) {
+    const std::string full = record(3, 1, true, 1, "Sub CreateFSO");  // the third record wraps to slot 1
+    const std::pair<size_t, std::string> cases[] = {
+        {2, "\r\n"},
+        {full.size() + 1, full.substr(0, full.size() - 1) + "\r\n"},  // one too long: cut
+        {full.size() + 2, full + "\r\n"},                             // exactly fits
+        {full.size() + 3, full + " \r\n"},                            // one short: padded
+        {32767, full + std::string(32765 - full.size(), ' ') + "\r\n"}};
+    for (const auto& [size, expected] : cases) {
+        ScopedFramework own;
+        configure(*own);
+        const std::string name = "circ" + std::to_string(size) + ".log";
+        circularOptions(std::to_string(size), "2", name);
+        now = 50000;
+        own->start();
+        after(1, true, "Sub B"), after(0, false, "Sub B"), after(0, true, "Sub CreateFSO");
+        const std::string file = circular(name);
+        ASSERT_EQ(file.size(), 10u + size * 3u) << "RecordSize " << size;
+        EXPECT_EQ(file.substr(10 + size, size), expected) << "RecordSize " << size;
+        for (size_t k = 0; k < 3; ++k) EXPECT_EQ(file.find("\r\n", 10 + size * k), 10 + size * k + size - 2) << size;
+    }
+    EXPECT_TRUE(ui->boxes.empty());
+}
+
+// Settings that cannot work switch the log off at start with an internal
+// error that says why; so does switching it on by option 27 without a size.
+TEST_F(CircularLogTest, SettingsThatCannotWorkSwitchTheLogOff) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"1", "5", "RecordSize 1 must lie from 2 to 32767"},
+        {"32768", "5", "RecordSize 32768 must lie from 2 to 32767"},
+        {"64", "-1", "MaxRecords -1 must lie from 0 to 2147483647"},
+        {nullptr, nullptr, "RecordSize 0 leaves no room for a record and its line end"}};
+    for (const auto& [recordSize, maxRecords, reason] : cases) {
+        ui->boxes.clear();
+        std::filesystem::remove(path("circ.log"));
+        ScopedFramework own;
+        configure(*own);
+        recordSize ? circularOptions(recordSize, maxRecords) : writeOptions("");
+        own->start();
+        if (!recordSize) own->option(27, Value::flag(true));
+        own->push("modMain", "Sub A", "");
+        EXPECT_FALSE(own->settings().circularLog) << reason;
+        ASSERT_EQ(ui->boxes.size(), 1u) << reason;
+        EXPECT_EQ(ui->boxes[0].style, box::Critical) << reason;
+        EXPECT_NE(ui->boxes[0].text.find(std::string("Circular log switched off: ") + reason), std::string::npos)
+            << ui->boxes[0].text;
+        EXPECT_FALSE(std::filesystem::exists(path("circ.log")) && circular() != "CIRCULAR\r\n") << reason;
+    }
+}
+
+// A file that cannot be opened switches the log off: silently at start, and
+// when option 27 switches it on again, with a box in the development environment only.
+TEST_F(CircularLogTest, AFileThatCannotBeOpenedSwitchesTheLogOff) {
+    for (const bool inDevelopment : {false, true}) {
+        ui->boxes.clear();
+        debugger = inDevelopment;
+        ScopedFramework own;
+        configure(*own);
+        circularOptions("64", "3", "missing/circ.log");
+        own->start();
+        EXPECT_FALSE(own->settings().circularLog);
+        own->option(27, Value::flag(true));
+        own->push("modMain", "Sub B", "");
+        own->push("modMain", "Sub C", "");  // off again: the next record tries no more
+        EXPECT_FALSE(own->settings().circularLog);
+        EXPECT_EQ(own->depth(), 2);
+        ASSERT_EQ(ui->boxes.size(), inDevelopment ? 1u : 0u);
+        if (inDevelopment) {
+            EXPECT_EQ(ui->boxes[0].text, "Could not open circular log file " + path("missing/circ.log").string());
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(path("missing")));
+}
+
+class PrivateFilesTest : public FrameworkTest {};
+
+// New files are owner-only and open ones are narrowed, keeping their text. A
+// link someone planted, a FIFO (a blocking open would never return) or a
+// folder at the name: refused, and a link's target untouched.
+TEST_F(PrivateFilesTest, LinksFifosAndFoldersAtTheNameAreRefused) {
+    const mode_t umask = ::umask(0);
+    std::ofstream(path("old.log")) << "kept\r\n";  // left readable by an older program
+    ::chmod(path("old.log").c_str(), 0644);
+    CircularLog fresh;
+    EXPECT_TRUE(appendToFile(path("new.log").string(), "line\r\n") && createEmptyIfMissing(path("empty.log").string()) &&
+                fresh.open(path("circ.log")) && appendToFile(path("old.log").string(), "added\r\n"));
+    ::umask(umask);
+    for (const char* name : {"new.log", "empty.log", "circ.log", "old.log"})
+        EXPECT_EQ(fs::status(path(name)).permissions(), fs::perms::owner_read | fs::perms::owner_write) << name;
+    EXPECT_EQ(bytesOf(path("old.log")), "kept\r\nadded\r\n");
+    std::ofstream(path("victim")) << "precious";
+    fs::create_symlink(path("victim"), path("planted.log"));
+    fs::create_symlink(path("not-there"), path("dangling.log"));
+    ASSERT_EQ(::mkfifo(path("fifo.log").c_str(), 0600), 0);
+    fs::create_directory(path("folder.log"));
+    for (const char* name : {"planted.log", "dangling.log", "fifo.log", "folder.log"}) {
+        CircularLog circular;
+        EXPECT_FALSE(appendToFile(path(name).string(), "overwrite") || createEmptyIfMissing(path(name).string()) ||
+                     circular.open(path(name)) || circular.isOpen())
+            << name;
+    }
+    EXPECT_FALSE(appendToFile("", "no name"));
+    writeOptions("[Log File]\r\nWrite To Disk=1\r\nLog File=planted.log\r\n");  // the log file itself
+    fs->start();
+    fs->writeLog("a line for the log");
+    EXPECT_EQ(fs->option(16, Value(path("planted.log").string())).text(), "");  // the library's own check at start-up
+    EXPECT_EQ(bytesOf(path("victim")), "precious");
+    EXPECT_FALSE(fs::exists(path("not-there"))) << "a dangling link must not create its target";
+}
+
+}  // namespace
+}  // namespace lumo::failsafe::testing
