@@ -60,17 +60,16 @@ protected:
     }
 
     // The player users run, over the drives of the settings as they are now.
-    frmAudioPlayer& realHost() {
-        setMediaPlayerFactory([] { return platform::createMediaPlayer(settingsDrives()); });
-        common::CreateFSO();
-        return AudioPlayer();
-    }
+    frmAudioPlayer& realHost() { return hostOver([] { return platform::createMediaPlayer(settingsDrives()); }); }
     frmAudioPlayer& scriptedHost(Scenario scenario) {
-        setMediaPlayerFactory([this, scenario] {
+        return hostOver([this, scenario] {
             auto player = std::make_unique<SimulatedPlayer>(scenario);
             simulated = player.get();
             return player;
         });
+    }
+    frmAudioPlayer& hostOver(MediaPlayerFactory factory) {
+        setMediaPlayerFactory(std::move(factory));
         common::CreateFSO();
         return AudioPlayer();
     }
@@ -112,16 +111,21 @@ protected:
         return 0;
     }
 
-    // Half a second of silence, and a playlist file of such tracks.
-    void playlistFile(const fs::path& file, const std::vector<std::string>& tracks) {
-        const lumo::testing::WavFormat format{8000, 1};
-        fs::create_directories(file.parent_path());
-        std::ofstream list(file);
-        for (const std::string& track : tracks) {
-            lumo::testing::writeWav(home / "music" / track, lumo::testing::silentSamples(3968, format), format);
-            list << (home / "music" / track).string() << "\n";
-        }
+    // `tenths` tenths of a second of a tone, a WAV file unless FLAC is asked for.
+    fs::path tone(const std::string& file, int tenths = 5) {
+        const fs::path path = home / "music" / file;
+        if (path.extension() == ".flac")
+            EXPECT_TRUE(lumo::testing::encodeTone(path, tenths / 10.0, "flacenc"));
+        else
+            lumo::testing::writeTone(path, tenths / 10.0);
+        return path;
     }
+    void playlist(const std::string& name, const std::vector<fs::path>& files, const std::string& folder = "lists") {
+        fs::create_directories(home / folder);
+        std::ofstream list(home / folder / (name + ".m3u"));
+        for (const fs::path& file : files) list << file.string() << "\n";
+    }
+    std::vector<std::string> logLines() { return failsafe::testing::crlfLines(lumo::testing::bytesOf(path("LUMOAudioErrors.log"))); }
 };
 
 }  // namespace lumo::player::testing
