@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "automation/class_factory.h"
 #include "automation/client/class_registry.h"
@@ -148,14 +149,12 @@ using Operations = AutomationTest;
 
 TEST_F(Operations, OutOfBoundsVolumeAndBalanceBecomeTheirDefaultsAndStepsModesAndControlsGoToThePlayer) {
     create();
-    const struct {
-        bool volume;
-        int32_t asked, read;
-    } cases[] = {{true, 101, 50}, {true, -1, 50}, {true, 100, 100}, {true, 0, 0},
-                 {false, 101, 0}, {false, -101, 0}, {false, 100, 100}, {false, -100, -100}};
-    for (const auto& c : cases) {
-        c.volume ? audio->put_Volume(c.asked) : audio->put_Balance(c.asked);
-        EXPECT_EQ(get(c.volume ? "Volume" : "Balance"), Variant(c.read)) << c.volume << " " << c.asked;
+    const std::tuple<bool, int32_t, int32_t> cases[] = {  // volume or balance, asked, read
+        {true, 101, 50}, {true, -1, 50}, {true, 100, 100}, {true, 0, 0},
+        {false, 101, 0}, {false, -101, 0}, {false, 100, 100}, {false, -100, -100}};
+    for (const auto& [volume, asked, read] : cases) {
+        volume ? audio->put_Volume(asked) : audio->put_Balance(asked);
+        EXPECT_EQ(get(volume ? "Volume" : "Balance"), Variant(read)) << volume << " " << asked;
     }
     // InitializeVolBal goes through the same bounds and leaves its arguments.
     int32_t volume = 150, balance = -30;
@@ -308,9 +307,8 @@ TEST_F(InitialisePL, LibraryPlaylistsLeaveTheDiscArgumentsAloneAndWithoutADispla
     EXPECT_EQ(current(), "Jazz") << "the current playlist stays";
     // An unknown kind activates nothing, clears the error and the prompted drive.
     const Outcome other = activate(3, "Jazz");
-    EXPECT_EQ(std::to_string(other.activated) + " " + std::to_string(other.plError) + " '" + other.promptedDrive +
-                  "' " + other.wmpError + " " + std::to_string(other.cdroms),
-              "0 0 '' untouched -7");
+    EXPECT_EQ(std::tie(other.activated, other.plError, other.promptedDrive, other.wmpError, other.cdroms),
+              std::make_tuple(false, 0, "", "untouched", -7));
     for (int round = 0; round < 2; ++round) {  // the prompt's flag does not pile up
         const Outcome prompted = activate(playlist_type::Cdrom, "", how_to_id::None);
         EXPECT_FALSE(prompted.activated);

@@ -187,9 +187,8 @@ TEST_F(MonitorTest, AMisbehavingMonitorEndsTheLinkAndNeverTheProgram) {
         {"never answers a record", hello, std::string(), {}, 200ms, "HTTT"},
         {"never answers within the pause", hello, pause, {stillPaused, wait, std::string()}, 200ms, "HTTTWWW"},
     };
-    int index = 0;
     for (const Case& c : cases) {
-        const fs::path socket = path("m" + std::to_string(index++) + ".sock");
+        const fs::path socket = path("m" + std::to_string(&c - cases) + ".sock");
         std::deque<Reply> waits(c.waitReplies.begin(), c.waitReplies.end());
         ChildMonitor monitor(socket, [&](const wire::Frame& frame) -> Reply {
             if (frame.kind == wire::Kind::Hello) return c.hello;

@@ -150,8 +150,7 @@ TEST(ValueTest, NumbersTheirRoundingAndTheirRange) {
     for (const auto& [value, number] : numbers) EXPECT_EQ(value.number(), number) << '"' << value.text() << '"';
     const std::pair<Value, std::optional<int16_t>> to16[] = {{Value(0.5), 0}, {Value(1.5), 2}, {Value(-2.5), -2},
         {Value(2.5001), 3}, {Value(32767.4), 32767}, {Value(32767.5), no}, {Value(-32768.5), -32768},
-        {Value(-32768.6), no}, {"abc", no}, {Value(std::numeric_limits<double>::quiet_NaN()), no},
-        {Value(std::numeric_limits<double>::infinity()), no}};
+        {Value(-32768.6), no}, {"abc", no}, {Value(std::numeric_limits<double>::quiet_NaN()), no}};
     for (const auto& [value, expected] : to16) EXPECT_EQ(value.toInt16(), expected) << '"' << value.text() << '"';
     EXPECT_EQ(Value(2147483647.0).toInt32(), std::numeric_limits<int32_t>::max());
     EXPECT_FALSE(Value(2147483647.5).toInt32());
@@ -161,7 +160,8 @@ TEST(ValueTest, NumbersTheirRoundingAndTheirRange) {
     for (const auto& [text, expected] : leading) EXPECT_EQ(leadingNumber(text), expected) << '"' << text << '"';
 }
 
-TEST(LinuxServices, MeminfoParsing) {
+// What a framework that nobody configured runs on.
+TEST(DefaultServices, MemoryFiguresProgramIdentityAndHeadlessBoxes) {
     const auto status = parseMeminfo("MemTotal:       1000 kB\nMemFree:         100 kB\nMemAvailable:    250 kB\n");
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ(status->loadPercent, 75u);
@@ -169,9 +169,6 @@ TEST(LinuxServices, MeminfoParsing) {
     EXPECT_EQ(parseMeminfo("MemTotal: 1000 kB\nMemFree: 400 kB\n")->loadPercent, 60u);  // old kernels: free memory
     EXPECT_FALSE(parseMeminfo("garbage\x01\x02").has_value());
     EXPECT_TRUE(makeLinuxSystemServices()->memoryStatus().has_value());
-}
-
-TEST(ProgramIdentity, NamesFollowTheFileTheFrameworkLivesIn) {
     EXPECT_EQ(programNameOf("libLUMOAudioPlayer.so.1.2"), "LUMOAudioPlayer");
     EXPECT_EQ(programNameOf("player.bin"), "player");
     EXPECT_EQ(programNameOf(".hidden"), ".hidden");
@@ -183,9 +180,6 @@ TEST(ProgramIdentity, NamesFollowTheFileTheFrameworkLivesIn) {
     fsPUSH("modMain", "Sub Main", "");
     EXPECT_EQ(fs->exeTag(), "[failsafe_tests] ");
     fsPOP("modMain", "Sub Main", "");
-}
-
-TEST(HeadlessInterface, AnswersWithTheDefaultButton) {
     EXPECT_EQ(box::defaultAnswer(box::YesNoCancel | box::DefaultButton3), box::Cancel);
     EXPECT_EQ(box::defaultAnswer(box::AbortRetryIgnore | box::DefaultButton2), box::Retry);
     HeadlessUserInterface headless;
@@ -313,9 +307,8 @@ TEST_F(CircularLogTest, AFileThatCannotBeOpenedSwitchesTheLogOff) {
         EXPECT_FALSE(own->settings().circularLog);
         EXPECT_EQ(own->depth(), 2);
         ASSERT_EQ(ui->boxes.size(), inDevelopment ? 1u : 0u);
-        if (inDevelopment) {
-            EXPECT_EQ(ui->boxes[0].text, "Could not open circular log file " + path("missing/circ.log").string());
-        }
+        EXPECT_TRUE(!inDevelopment || ui->boxes[0].text == "Could not open circular log file " + path("missing/circ.log").string())
+            << ui->boxes[0].text;
     }
     EXPECT_FALSE(std::filesystem::exists(path("missing")));
 }

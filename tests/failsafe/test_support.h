@@ -22,10 +22,7 @@ namespace lumo::failsafe::testing {
 
 class FakeServices final : public SystemServices {
 public:
-    int64_t* now;
-    MemoryStatus* memory;
-    bool* debugger;
-    int* breaks;
+    int64_t* now; MemoryStatus* memory; bool* debugger; int* breaks;
     FakeServices(int64_t* n, MemoryStatus* m, bool* d, int* b) : now(n), memory(m), debugger(d), breaks(b) {}
     int64_t nowMilliseconds() override { return *now; }
     std::tm localTime() override {  // 12-04-2026 05:30:00
@@ -50,9 +47,8 @@ public:
 
     int32_t messageBox(std::string_view text, int32_t style, std::string_view title) override {
         boxes.push_back({std::string(text), style, std::string(title)});
-        if (answers.empty()) return box::defaultAnswer(style);
-        const int32_t answer = answers.front();
-        answers.pop_front();
+        const int32_t answer = answers.empty() ? box::defaultAnswer(style) : answers.front();
+        if (!answers.empty()) answers.pop_front();
         return answer;
     }
     void processPendingEvents() override {
@@ -102,10 +98,7 @@ protected:
         f.setSystemReportBuilder([] { return std::string("System line one\r\nSystem line two\r\n"); });
     }
 
-    void writeOptions(const std::string& text) {
-        std::ofstream out(folder / "FSCLIENT.INI", std::ios::binary);
-        out << text;
-    }
+    void writeOptions(const std::string& text) { std::ofstream(folder / "FSCLIENT.INI", std::ios::binary) << text; }
     std::filesystem::path path(const std::string& name) const { return folder / name; }
 };
 

@@ -64,6 +64,7 @@ TEST_F(UserSettingsTest, BaseFoldersFollowTheEnvironmentAndTheirFallbacks) {
 // the file stays one a reader can read whole.
 TEST_F(UserSettingsTest, TwoProcessesWritingAtOnceLoseNothing) {
     constexpr int keys = 40;
+    const auto key = [](int writer, int k) { return "W" + std::to_string(writer) + "K" + std::to_string(k); };
     ASSERT_TRUE(writeSetting("LUMO Player", "Shared", "Before", "kept"));
     int gate[2];
     ASSERT_EQ(::pipe(gate), 0);
@@ -76,10 +77,8 @@ TEST_F(UserSettingsTest, TwoProcessesWritingAtOnceLoseNothing) {
             char go;
             (void)::read(gate[0], &go, 1);  // both start when the parent closes the gate
             int failed = 0;
-            for (int key = 0; key < keys; ++key) {
-                const std::string name = "W" + std::to_string(writer) + "K" + std::to_string(key);
-                failed += !writeSetting("LUMO Player", "Shared", name, "value of " + name);
-            }
+            for (int k = 0; k < keys; ++k)
+                failed += !writeSetting("LUMO Player", "Shared", key(writer, k), "value of " + key(writer, k));
             ::_exit(failed);
         }
     }
@@ -91,10 +90,8 @@ TEST_F(UserSettingsTest, TwoProcessesWritingAtOnceLoseNothing) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writes that failed: " << WEXITSTATUS(status);
     }
     for (int writer = 0; writer < 2; ++writer)
-        for (int key = 0; key < keys; ++key) {
-            const std::string name = "W" + std::to_string(writer) + "K" + std::to_string(key);
-            EXPECT_EQ(readSetting("LUMO Player", "Shared", name), "value of " + name) << "lost";
-        }
+        for (int k = 0; k < keys; ++k)
+            EXPECT_EQ(readSetting("LUMO Player", "Shared", key(writer, k)), "value of " + key(writer, k)) << "lost";
     EXPECT_EQ(readSection("LUMO Player", "Shared").size(), size_t{2 * keys + 1});
     // One section header, then only key=value lines; no copy left beside it.
     std::ifstream file(settingsFileOf("LUMO Player"));

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../../temp_folder.h"
@@ -161,17 +162,14 @@ TEST_F(CApi, TheLibraryCanBeUnloadedOnlyWithoutObjectsAndLocks) {
 TEST(CApiVariants, ConvertTheWayCallsDo) {
     VariantPtr v(lumo_variant_new());
     int32_t number = 0;
-    const struct {
-        const char* text;
-        lumo_result result;
-        int32_t value;  // -99: left alone
-    } numbers[] = {{" -1e2 ", LUMO_OK, -100}, {"2.5", LUMO_OK, 2}, {"3.5", LUMO_OK, 4},  // half to even
-                   {"12abc", LUMO_E_TYPEMISMATCH, -99}, {"3000000000", static_cast<lumo_result>(0x8002000A), -99}};
-    for (const auto& c : numbers) {
-        lumo_variant_set_string(v.get(), c.text);
+    const std::tuple<const char*, lumo_result, int32_t> numbers[] = {  // the text, the result, the value (-99: left alone)
+        {" -1e2 ", LUMO_OK, -100}, {"2.5", LUMO_OK, 2}, {"3.5", LUMO_OK, 4},  // half to even
+        {"12abc", LUMO_E_TYPEMISMATCH, -99}, {"3000000000", static_cast<lumo_result>(0x8002000A), -99}};
+    for (const auto& [text, result, value] : numbers) {
+        lumo_variant_set_string(v.get(), text);
         number = -99;
-        EXPECT_EQ(lumo_variant_get_int32(v.get(), &number), c.result) << c.text;
-        EXPECT_EQ(number, c.value) << c.text;
+        EXPECT_EQ(lumo_variant_get_int32(v.get(), &number), result) << text;
+        EXPECT_EQ(number, value) << text;
     }
     int flag = -1;
     lumo_variant_set_bool(v.get(), 7);

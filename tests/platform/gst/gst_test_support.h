@@ -23,26 +23,20 @@ namespace lumo::platform::gst::testing {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class TestMedia final : public Media {
-public:
+struct TestMedia final : Media {
     TestMedia(std::string name, std::string url) : name_(std::move(name)), url_(std::move(url)) {}
     std::string name() const override { return name_; }
     std::string getItemInfo(std::string_view attribute) const override { return attribute == "SourceURL" ? url_ : ""; }
-
-private:
-    std::string name_, url_;
+    const std::string name_, url_;
 };
 
-class TestPlaylist final : public Playlist {
-public:
+struct TestPlaylist final : Playlist {
     explicit TestPlaylist(std::vector<MediaPtr> items) : items_(std::move(items)) {}
     int32_t count() const override { return static_cast<int32_t>(items_.size()); }
     std::string name() const override { return "test"; }
     MediaPtr item(int32_t index) const override { return items_.at(static_cast<size_t>(index)); }
     std::string getItemInfo(std::string_view attribute) const override { return attribute == "PlaylistType" ? "Static" : ""; }
-
-private:
-    std::vector<MediaPtr> items_;
+    const std::vector<MediaPtr> items_;
 };
 
 inline std::string uriOf(const fs::path& file) { return library::fileUri(file.string()); }
@@ -118,10 +112,7 @@ inline std::string currentName(MediaPlayer& player) { return player.currentMedia
 // The peaks of the left and right float samples the capture sink wrote and
 // their number of frames (to the end of the file when the data size was
 // never written).
-struct Samples {
-    float left = 0, right = 0;
-    size_t frames = 0;
-};
+struct Samples { float left = 0, right = 0; size_t frames = 0; };
 
 inline Samples samplesOf(const fs::path& wav) {
     std::ifstream in(wav, std::ios::binary);

@@ -317,23 +317,19 @@ TEST(AudioOutput, TheGivenOneThenTheEnvironmentsAndOneThatCannotOpenIsReplaced) 
 // streaming thread (handover.h); a hang fails through the test's timeout.
 TEST(Stress, ControlsDuringGaplessSwitchesNeverHang) {
     std::mt19937 random(20240601);
-    {
-        GstMediaPlayer player(nullptr, nullptr, kRealtimeSink);
-        player.settings().setMode("loop", true);
-        const PlaylistPtr playlist = playlistOf(tones(3));
-        player.setCurrentPlaylist(playlist);
-        for (int i = 0, presses = std::getenv("LUMO_STRESS") ? 1500 : 300; i < presses; ++i) {
-            std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
-            const unsigned which = random() % 7;
-            if (which == 5) player.setCurrentMedia(playlist->item(static_cast<int32_t>(random() % 3)));
-            if (which < 5) (player.controls().*std::array{&Controls::next, &Controls::previous, &Controls::play,
-                                                         &Controls::pause, &Controls::stop}[which])();
-        }
-        player.controls().play();
-        EXPECT_TRUE(waitFor(player, PlayState::Playing));
-        EXPECT_EQ(player.error().errorCount(), 0)
-            << (player.error().errorCount() ? player.error().item(0).errorDescription : "");
+    GstMediaPlayer player(nullptr, nullptr, kRealtimeSink);
+    player.settings().setMode("loop", true);
+    const PlaylistPtr playlist = playlistOf(tones(3));
+    player.setCurrentPlaylist(playlist);
+    for (int i = 0, presses = std::getenv("LUMO_STRESS") ? 1500 : 300; i < presses; ++i) {
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        const unsigned which = random() % 7;
+        if (which == 5) player.setCurrentMedia(playlist->item(static_cast<int32_t>(random() % 3)));
+        if (which < 5) (player.controls().*std::array{&C::next, &C::previous, &C::play, &C::pause, &C::stop}[which])();
     }
+    player.controls().play();
+    EXPECT_TRUE(waitFor(player, S::Playing));
+    EXPECT_EQ(player.error().errorCount(), 0) << (player.error().errorCount() ? player.error().item(0).errorDescription : "");
 }
 
 }  // namespace

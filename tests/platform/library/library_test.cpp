@@ -106,20 +106,19 @@ TEST_F(MediaLibraryTest, GetAllOrderAndGetByNameDuplicates) {
 // was changed in the second before it was read.
 TEST_F(MediaLibraryTest, ANewLibraryReadsOnlyChangedPlaylistFiles) {
     const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
-    const auto write = [&](const char* file, const std::string& title) {
-        writeText(lists / file, Xspf + title + XspfEnd);
+    const auto write = [&](const char* file, const std::string& contents) {
+        writeText(lists / file, contents);
         fs::last_write_time(lists / file, hourAgo);
     };
-    for (const char* file : {"kept.xspf", "edited.xspf", "grown.xspf", "opened.xspf"}) write(file, "A");
+    for (const char* file : {"kept.xspf", "edited.xspf", "grown.xspf", "opened.xspf"}) write(file, Xspf + "A" + XspfEnd);
     writeText(lists / "racy.xspf", Xspf + "A" + XspfEnd);  // may change again within its time's tick
-    writeText(lists / "bad.autopl", "[Auto Playlist]\nRule1=colour is red\n");
-    writeText(lists / "binary.m3u", std::string("\x01\x00", 2));
-    for (const char* file : {"bad.autopl", "binary.m3u"}) fs::last_write_time(lists / file, hourAgo);
+    write("bad.autopl", "[Auto Playlist]\nRule1=colour is red\n");
+    write("binary.m3u", std::string("\x01\x00", 2));
     EXPECT_EQ(namesOf(open()->getAll()), (Names{"A", "A", "A", "A", "A"}));
 
-    write("edited.xspf", "B");  // the same size, a nanosecond later
+    write("edited.xspf", Xspf + "B" + XspfEnd);  // the same size, a nanosecond later
     fs::last_write_time(lists / "edited.xspf", hourAgo + std::chrono::nanoseconds(1));
-    write("grown.xspf", "BB");  // the same time, another size
+    write("grown.xspf", Xspf + "BB" + XspfEnd);  // the same time, another size
     fs::permissions(lists / "opened.xspf", fs::perms::owner_exec, fs::perm_options::add);  // its status only
     logged.clear();
     playlistReads.clear();
@@ -488,16 +487,9 @@ TEST_F(AutoPlaylistTest, EveryOrderAndLimit) {
          {Gymno, "Clair de Lune", "Blue in Green", "So What", "Take Five", "Tone", "100% Pure", "beep"}},
         {"Order=added\n",
          {"100% Pure", "beep", "Tone", "Clair de Lune", Gymno, "Blue in Green", "So What", "Take Five"}},
-        {"Order=artist\n",
-         {"beep", "100% Pure", "Take Five", "Clair de Lune", "Tone", "Blue in Green", "So What", Gymno}},
-        {"Order=track\n",
-         {Gymno, "So What", "Tone", "Clair de Lune", "Blue in Green", "Take Five", "100% Pure", "beep"}},
         {"Order=-path\nRule1=path contains /jazz/\n", {"Take Five", "So What", "Blue in Green"}},
-        {"Order=format\nRule1=path contains /test/\n", {"Tone", "beep"}},
         // Limits: counted in the order asked for.
         {"Order=-duration\nLimit=3 items\n", {"Clair de Lune", "So What", Gymno}},
-        // 3.02 + 3.06 + 20 + 50 + 54.4 = 130.48 s; the next (70 s) would pass three minutes.
-        {"Order=duration\nLimit=3 minutes\n", {"Tone", "beep", "100% Pure", "Blue in Green", "Take Five"}},
         {"Order=-duration\nLimit=2 minutes\n", {"Clair de Lune"}},  // exactly two minutes
         {"Order=-duration\nLimit=1 minute\n", {}},
     };
@@ -520,11 +512,9 @@ TEST(AutoRulesTest, MistakesNameTheirLineAndReason) {
         {head + "Rule1=year > nan\n", 3, "'nan' is not a number"},
         {head + "Rule1=title is\n", 3, "a rule needs a value"},
         {head + "Rule1=genre\n", 3, "unknown operator '' after 'genre'"},
-        {head + "Order=colour\n", 3, "unknown order 'colour'"},
         {head + "Order=-random\n", 3, "unknown order '-random'"},
         {head + "Limit=50\n", 3, "unknown limit '50'"},
         {head + "Limit=0 items\n", 3, "unknown limit '0 items'"},
-        {head + "Limit=-3 minutes\n", 3, "unknown limit '-3 minutes'"},
         {head + "Match=some\n", 3, "Match is all or any, not 'some'"},
         {head + "Colour=red\n", 3, "unknown key 'Colour'"},
         {head + "name=y\n", 3, "'name' is set twice"},

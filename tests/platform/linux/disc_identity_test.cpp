@@ -26,11 +26,6 @@ class DiscImageTest : public ::testing::Test {
 protected:
     lumo::testing::TempFolder folder;
     void write(const std::string& name, const std::string& text) { std::ofstream(folder / name, std::ios::binary) << text; }
-    // A sparse file: its size costs no disk space.
-    void sized(const std::string& name, uintmax_t bytes) {
-        std::ofstream(folder / name).put('\0');
-        fs::resize_file(folder / name, bytes);
-    }
     // Each sector filled with its own byte pair so that a misplaced read shows.
     static std::string sectors(int count, int first) {
         std::string bytes;
@@ -145,8 +140,10 @@ TEST_F(DiscImageTest, BadCueSheetsSayWhy) {
     // Sheets that parse but give no disc: a file that is missing, or so large
     // (2^43 bytes, 3.7 billion sectors) that the lead-out would wrap to a
     // negative sector.
-    sized("huge.bin", uintmax_t{1} << 43);
-    sized("small.bin", 2352 * 100);
+    for (const auto& [name, bytes] : {std::pair{"huge.bin", uintmax_t{1} << 43}, {"small.bin", uintmax_t{2352 * 100}}}) {
+        write(name, "");
+        fs::resize_file(folder / name, bytes);  // sparse: its size costs no disk space
+    }
     const std::string small = "FILE \"small.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n";
     EXPECT_EQ(tocOfCueSheet(*parseCueSheet(small, folder.path()).sheet)->leadOutLba, 100);
     for (const std::string& text : {std::string("FILE \"missing.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"),
@@ -194,16 +191,14 @@ TEST(DriveLetters, ConfiguredLettersFirstThenFoundDrivesFromD) {
     for (const DriveEntry& drive : letters.drives) described += std::string(1, drive.letter) + "=" + drive.path.string() + ";";
     EXPECT_EQ(described, "D=;E=/dev/sr1;F=/dev/sr0;G=/images/disc.cue;H=/dev/sr2;");
     EXPECT_EQ(letters.newEntries, (std::vector<std::pair<char, std::string>>{{'F', "/dev/sr0"}, {'H', "/dev/sr2"}}));
-    EXPECT_EQ(letters.drives[0].kind, DriveEntry::Kind::Empty);
-    EXPECT_EQ(letters.drives[1].kind, DriveEntry::Kind::Device);
-    EXPECT_EQ(letters.drives[3].kind, DriveEntry::Kind::Image);
-    const std::vector<std::string> problems = {
-        "Drives: '7' is not a drive letter A to Z; the entry is ignored",
-        "Drives: C is the root file system; the entry C=/dev/sr5 is ignored",
-        "Drives: H and E both name /dev/sr1; E keeps it",
-        "Drives: 'XY' is not a drive letter A to Z; the entry is ignored",
-    };
-    EXPECT_EQ(letters.problems, problems);
+    using Kind = DriveEntry::Kind;
+    EXPECT_EQ((std::vector{letters.drives[0].kind, letters.drives[1].kind, letters.drives[3].kind}),
+              (std::vector{Kind::Empty, Kind::Device, Kind::Image}));
+    EXPECT_EQ(letters.problems, (std::vector<std::string>{
+                                    "Drives: '7' is not a drive letter A to Z; the entry is ignored",
+                                    "Drives: C is the root file system; the entry C=/dev/sr5 is ignored",
+                                    "Drives: H and E both name /dev/sr1; E keeps it",
+                                    "Drives: 'XY' is not a drive letter A to Z; the entry is ignored"}));
 
     std::vector<std::pair<std::string, std::string>> full;
     for (char letter = 'D'; letter <= 'Z'; ++letter) full.emplace_back(std::string(1, letter), "");
@@ -212,12 +207,11 @@ TEST(DriveLetters, ConfiguredLettersFirstThenFoundDrivesFromD) {
     EXPECT_EQ(crowded.problems, std::vector<std::string>{"Drives: no free letter for /dev/sr0"});
 }
 
-class LinuxDrivesTest : public ::testing::Test {
-protected:
+TEST(LinuxDrivesTest, ImagesInTheSettingsAreCdDrivesWithTheirVolumes) {
     lumo::testing::TempFolder home;
     std::vector<std::string> logged;
-    std::string at(const std::string& name) const { return (home / name).string(); }
-    void audioImage(const std::string& name, std::vector<int64_t> trackSectors) {
+    const auto at = [&](const std::string& name) { return (home / name).string(); };
+    const auto audioImage = [&](const std::string& name, std::vector<int64_t> trackSectors) {
         std::ofstream cue(home / (name + ".cue"));
         cue << "FILE \"" << name << ".bin\" BINARY\n";
         int64_t start = 0;
@@ -228,10 +222,7 @@ protected:
         }
         std::ofstream(home / (name + ".bin")).close();
         fs::resize_file(home / (name + ".bin"), static_cast<uintmax_t>(start) * 2352);
-    }
-};
-
-TEST_F(LinuxDrivesTest, ImagesInTheSettingsAreCdDrivesWithTheirVolumes) {
+    };
     ::setenv("HOME", home.path().c_str(), 1);
     ::unsetenv("XDG_CONFIG_HOME");
     audioImage("three", {18342, 21869, 21023});  // tracks at 0, 18342, 40211; lead-out 61234
@@ -241,7 +232,7 @@ TEST_F(LinuxDrivesTest, ImagesInTheSettingsAreCdDrivesWithTheirVolumes) {
     writeSetting("LUMO Player", "Drives", "E", at("data.iso"));
     writeSetting("LUMO Player", "Drives", "F", "");
     writeSetting("LUMO Player", "Drives", "G", at("later.cue"));
-    LinuxDriveService drives({"/dev/lumo-no-such-drive"}, [this](const std::string& line) { logged.push_back(line); });
+    LinuxDriveService drives({"/dev/lumo-no-such-drive"}, [&](const std::string& line) { logged.push_back(line); });
     const std::vector<DrivePtr> all = drives.drives();
     std::string letters;
     for (const DrivePtr& drive : all) letters += drive->driveLetter();
@@ -269,8 +260,7 @@ TEST_F(LinuxDrivesTest, ImagesInTheSettingsAreCdDrivesWithTheirVolumes) {
     fs::remove(home / "later.bin");
     EXPECT_FALSE(all[4]->isReady());
     // Each problem is logged once, however often the drive is asked.
-    EXPECT_EQ(std::count_if(logged.begin(), logged.end(),
-                            [](const std::string& line) { return line.rfind("G: no disc image", 0) == 0; }),
+    EXPECT_EQ(std::count_if(logged.begin(), logged.end(), [](const auto& line) { return line.rfind("G: no disc image", 0) == 0; }),
               1);
 
     // The media player's CD drives are the CD drives alone; a disc is a
