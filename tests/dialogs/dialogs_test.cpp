@@ -74,6 +74,8 @@ TEST(QtApplication, DisplayEnvironmentDecidesWhetherQtCanStartAndAUserCanAnswer)
         {{"", "", "wayland-0", ""}, true, true},
         {{"xcb", "", "", ""}, false, false},  // Qt would abort: no X server named
         {{"wayland;xcb", ":0", "", ""}, true, true},  // Qt falls back along the list
+        {{"wayland-egl;xcb", "", "", ""}, false, false},  // every wayland flavour needs a compositor
+        {{"offscreen;xcb", ":0", "", ""}, true, false},   // the first that can start wins
         {{"linuxfb", "", "", ""}, true, true},  // draws on a real screen
         {{"Offscreen", "", "", ""}, true, false},  // draws into memory: nobody sees a window
         // An application object that exists tells its own platform.
@@ -226,8 +228,10 @@ TEST_F(PromptForDiscTest, WithoutDrivesOnlyCancelEndsItAndOnlyTheUsersCloseCount
     prompt.cmdOK_Click();  // disabled: nothing happens
     EXPECT_TRUE(prompt.loaded());
     EXPECT_TRUE(ui->boxes.empty());
-    prompt.cmdCancel_Click();  // its answer: DiscPromptWindowTest
+    prompt.cmdCancel_Click();
     EXPECT_FALSE(prompt.loaded());
+    EXPECT_EQ(prompt.PromptResult(), frmPromptForDisc::PromptCancelled);
+    EXPECT_EQ(prompt.CDError(), cancelledFlag);
 
     scenario.drives = {{"F:"}};  // the next showing starts from a fresh list
     player::unloadAudioPlayer();
@@ -253,8 +257,11 @@ TEST_F(PromptForDiscTest, WithoutDrivesOnlyCancelEndsItAndOnlyTheUsersCloseCount
 using DiscPromptWindowTest = WindowTest;
 
 TEST_F(DiscPromptWindowTest, HandsEveryAnswerToThePrompt) {
+    const auto answer = [](std::function<void(DiscPromptDialog&)> user) {
+        return answering<DiscPromptDialog>(showDiscPrompt, std::move(user));
+    };
     const int32_t flagsBefore = PromptForDisc().CDError();
-    const int32_t confirmed = answering<DiscPromptDialog>(showDiscPrompt, [&](DiscPromptDialog& window) {
+    const int32_t confirmed = answer([&](DiscPromptDialog& window) {
         auto* list = window.findChild<QListWidget*>("lstCDROMS");
         auto* ok = window.findChild<QPushButton*>("cmdOK");
         ASSERT_TRUE(list && ok);
@@ -273,9 +280,9 @@ TEST_F(DiscPromptWindowTest, HandsEveryAnswerToThePrompt) {
     EXPECT_EQ(PromptForDisc().CDError(), flagsBefore);
 
     // Closed from code: nothing answered, nothing changes.
-    EXPECT_EQ(answering<DiscPromptDialog>(showDiscPrompt, [](DiscPromptDialog& window) { window.close(); }), frmPromptForDisc::DriveConfirmed);
+    EXPECT_EQ(answer([](DiscPromptDialog& window) { window.close(); }), frmPromptForDisc::DriveConfirmed);
     EXPECT_EQ(PromptForDisc().CDError(), flagsBefore);
-    EXPECT_EQ(answering<DiscPromptDialog>(showDiscPrompt, [](DiscPromptDialog& window) { window.findChild<QPushButton*>("cmdCancel")->click(); }),
+    EXPECT_EQ(answer([](DiscPromptDialog& window) { window.findChild<QPushButton*>("cmdCancel")->click(); }),
               frmPromptForDisc::PromptCancelled);
     EXPECT_EQ(PromptForDisc().CDError(), flagsBefore | automation::pl_error::PromptCancelled);
 }

@@ -71,7 +71,9 @@ TEST(SystemReport, ValuesFollowTheFactsInTheLocalesFormat) {
     const std::string german = systemReport(facts, library);
     for (const auto& [label, inEnglish, inGerman] : lines) {
         EXPECT_EQ(valueAfter(english, label), inEnglish) << label;
-        EXPECT_TRUE(inGerman.empty() || valueAfter(german, label) == inGerman) << label << valueAfter(german, label);
+        if (!inGerman.empty()) {
+            EXPECT_EQ(valueAfter(german, label), inGerman) << label;
+        }
     }
     EXPECT_TRUE(english.starts_with("Application running on computer studio-pc\r\nApplication\r\n"));
     EXPECT_TRUE(english.ends_with("Other Components Running In Process\r\n    /usr/bin/host       FileVersion: <Not Found> "
@@ -367,7 +369,8 @@ TEST_F(MailTest, AnOutboxThatCannotBeMadeFallsBackOrIsLoggedAsLost) {
 
     fs->setMailSender([this](const MailMessage& message, const fs::path& outbox) {
         DeliveryOptions options = withoutSendmail();
-        return options.fallbackOutbox.reset(), deliverMail(message, outbox, options);
+        options.fallbackOutbox.reset();
+        return deliverMail(message, outbox, options);
     });
     failInDoNext("[email]\nAddress=support@example.org\n");
     fsPOP("cLUMOAudio", "Sub DoNext", "");

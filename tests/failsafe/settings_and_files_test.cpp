@@ -307,8 +307,9 @@ TEST_F(CircularLogTest, AFileThatCannotBeOpenedSwitchesTheLogOff) {
         EXPECT_FALSE(own->settings().circularLog);
         EXPECT_EQ(own->depth(), 2);
         ASSERT_EQ(ui->boxes.size(), inDevelopment ? 1u : 0u);
-        EXPECT_TRUE(!inDevelopment || ui->boxes[0].text == "Could not open circular log file " + path("missing/circ.log").string())
-            << ui->boxes[0].text;
+        if (inDevelopment) {
+            EXPECT_EQ(ui->boxes[0].text, "Could not open circular log file " + path("missing/circ.log").string());
+        }
     }
     EXPECT_FALSE(std::filesystem::exists(path("missing")));
 }

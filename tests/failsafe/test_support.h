@@ -22,7 +22,10 @@ namespace lumo::failsafe::testing {
 
 class FakeServices final : public SystemServices {
 public:
-    int64_t* now; MemoryStatus* memory; bool* debugger; int* breaks;
+    int64_t* now;
+    MemoryStatus* memory;
+    bool* debugger;
+    int* breaks;
     FakeServices(int64_t* n, MemoryStatus* m, bool* d, int* b) : now(n), memory(m), debugger(d), breaks(b) {}
     int64_t nowMilliseconds() override { return *now; }
     std::tm localTime() override {  // 12-04-2026 05:30:00
@@ -47,8 +50,9 @@ public:
 
     int32_t messageBox(std::string_view text, int32_t style, std::string_view title) override {
         boxes.push_back({std::string(text), style, std::string(title)});
-        const int32_t answer = answers.empty() ? box::defaultAnswer(style) : answers.front();
-        if (!answers.empty()) answers.pop_front();
+        if (answers.empty()) return box::defaultAnswer(style);
+        const int32_t answer = answers.front();
+        answers.pop_front();
         return answer;
     }
     void processPendingEvents() override {

@@ -125,7 +125,9 @@ protected:
         std::ofstream list(home / folder / (name + ".m3u"));
         for (const fs::path& file : files) list << file.string() << "\n";
     }
-    std::vector<std::string> logLines() { return failsafe::testing::crlfLines(lumo::testing::bytesOf(path("LUMOAudioErrors.log"))); }
+    std::vector<std::string> logLines() {
+        return failsafe::testing::crlfLines(lumo::testing::bytesOf(path("LUMOAudioErrors.log")));
+    }
 };
 
 }  // namespace lumo::player::testing

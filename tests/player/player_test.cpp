@@ -35,7 +35,6 @@ using platform::simulated::DriveScript;
 using platform::simulated::ItemScript;
 using platform::simulated::PlaylistScript;
 
-
 const platform::ErrorItem missing{1, "file:///m/gone.flac", -1072885353, "filesrc", "Resource not found"};
 const ItemScript failing{"Gone", "file:///m/gone.flac", "audio", "1.0", PlayState::Ready, PlayState::Playing, missing};
 

@@ -9,6 +9,7 @@ namespace lumo::report::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using platform::PlayState;
@@ -75,7 +76,9 @@ TEST_F(CheckTest, AVideoIsNotCountedAndAMissingDamagedOrNoMediaFileEndsTheCheckW
     EXPECT_EQ(check.panels()[1], "No. Of Audio Items = 1");
     for (const fs::path& folder : {home / "music", home, fs::current_path()})
         EXPECT_FALSE(fs::exists(folder / "pwned")) << folder;
-    EXPECT_THAT(boxTexts(), ElementsAre(HasSubstr("\rCustom Url: file://" + missing.string() + "\rError Code: -"),
+    EXPECT_THAT(boxTexts(), ElementsAre(AllOf(HasSubstr("regarding media item No. 3 'missing' from playlist 'Mixed'.\r\r"
+                                                        "Error Condition: "),
+                                              HasSubstr("\rCustom Url: file://" + missing.string() + "\rError Code: -")),
                                         HasSubstr("item No. 1 'notes' from playlist 'Text'.\r\r"),
                                         HasSubstr("item No. 2 'damaged' from playlist 'Damaged'.\r\r")));
 }
@@ -137,10 +140,15 @@ PlaylistScript items(std::string name, int count) {
     return script;
 }
 
-using ScriptedCheckTest = CheckTest;
+class ScriptedCheckTest : public CheckTest {
+protected:
+    void SetUp() override {
+        CheckTest::SetUp();
+        check.setClock([seconds = int64_t{0}]() mutable { return seconds++; });  // a second later at each reading: no waits
+    }
+};
 
 TEST_F(ScriptedCheckTest, AnItemThatNeverGetsReadyTimesOutAndLaterItemsAreNotListed) {
-    check.setClock([seconds = int64_t{0}]() mutable { return seconds++; });  // a second later at each reading: no waits
     Scenario scenario;
     scenario.playlists = {items("Slow", 4)};
     scenario.playlists[0].items[1].stateWhenOpened = PlayState::Transitioning;
@@ -161,7 +169,6 @@ TEST_F(ScriptedCheckTest, AnItemThatNeverGetsReadyTimesOutAndLaterItemsAreNotLis
 }
 
 TEST_F(ScriptedCheckTest, TheSelectionsTabDecidesWhatIsChecked) {
-    check.setClock([seconds = int64_t{0}]() mutable { return seconds++; });
     Scenario scenario;
     scenario.playlists = {items("Standard", 1), items("Auto", 2)};
     scenario.playlists[1].items[1].errorWhenPlayed = platform::ErrorItem{3, "file:///music/2.flac", -1072870397, "", "damaged"};
