@@ -1,15 +1,12 @@
 #include "platform/library/track_reader.h"
 
-#include <taglib/audioproperties.h>
-#include <taglib/fileref.h>
-#include <taglib/mpegfile.h>
-#include <taglib/tag.h>
-
 #include <algorithm>
 #include <array>
 #include <string_view>
 
+#include "failsafe/lazy_module.h"
 #include "platform/library/mp3_frames.h"
+#include "platform/library/tag_reading.h"
 #include "platform/library/text.h"
 
 namespace lumo::platform::library {
@@ -25,15 +22,25 @@ bool oneOf(const auto& list, std::string_view extension) {
     return std::find(list.begin(), list.end(), extension) != list.end();
 }
 
-std::string tagText(const TagLib::String& value) { return std::string(trimmed(validUtf8(value.to8Bit(true)))); }
+std::string tagText(const std::string& value) { return std::string(trimmed(validUtf8(value))); }
 
-void takeTags(const TagLib::Tag& tag, Track& track) {
-    track.title = tagText(tag.title());
-    track.artist = tagText(tag.artist());
-    track.album = tagText(tag.album());
-    track.genre = tagText(tag.genre());
-    if (tag.year() > 0) track.year = tag.year();
-    if (tag.track() > 0) track.number = tag.track();
+// Without the module (a broken installation) every file goes to the discoverer,
+// which reads the same tags, only slower.
+TagReading readTags(const std::filesystem::path& file) {
+    static failsafe::LazyModule module("lumo-taglib.so");
+    static ReadTagsFunction* const read = module.function<ReadTagsFunction>(ReadTagsEntry);
+    TagReading reading;
+    if (read) read(file.c_str(), reading);
+    return reading;
+}
+
+void takeTags(const TagReading& tags, Track& track) {
+    track.title = tagText(tags.title);
+    track.artist = tagText(tags.artist);
+    track.album = tagText(tags.album);
+    track.genre = tagText(tags.genre);
+    if (tags.year > 0) track.year = tags.year;
+    if (tags.number > 0) track.number = tags.number;
 }
 
 void takeDiscovery(const Discovery& found, Track& track) {
@@ -58,21 +65,17 @@ std::optional<Track> readTrack(const std::filesystem::path& file, Discoverer& di
     Track track;
     track.format = extensionOf(file);
     bool confirmed = false;  // the file holds audio (or video) that could be read
-    std::optional<double> tagLibLength;
-    const TagLib::FileRef ref(file.c_str(), true, TagLib::AudioProperties::Average);
-    if (!ref.isNull()) {
-        if (const TagLib::Tag* tag = ref.tag()) takeTags(*tag, track);
-        const TagLib::AudioProperties* properties = ref.audioProperties();
-        if (properties && properties->lengthInMilliseconds() > 0)
-            tagLibLength = properties->lengthInMilliseconds() / 1000.0;
-        const auto* mpeg = dynamic_cast<const TagLib::MPEG::File*>(ref.file());
-        if (mpeg && !(mpeg->audioProperties() && mpeg->audioProperties()->xingHeader())) {
+    const TagReading tags = readTags(file);
+    const std::optional<double> tagLibLength = tags.length;
+    if (tags.opened) {
+        takeTags(tags, track);
+        if (tags.mpegWithoutFrameCount) {
             // Without a header that counts the frames, TagLib guesses from the first frame's bitrate.
             track.duration = mpegAudioDuration(file);
             confirmed = track.duration.has_value();
         } else {
             track.duration = tagLibLength;
-            confirmed = properties && properties->sampleRate() > 0;
+            confirmed = tags.sampleRate > 0;
         }
     }
     if (!confirmed || !track.duration || oneOf(VideoExtensions, track.format)) {
