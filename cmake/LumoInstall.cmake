@@ -12,7 +12,7 @@ install(TARGETS LUMOAudioPlayer lumo
     EXPORT LUMOAudioPlayerTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 # The modules the library loads when first needed (failsafe/lazy_module.h).
-install(TARGETS lumo_taglib_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/lumo)
+install(TARGETS lumo_taglib_module lumo_print_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/lumo)
 install(TARGETS lumo-host lumo-trace-monitor lumo-check-playlist
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/lumo" DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

@@ -3,23 +3,17 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QUrl>
 
 #include "failsafe/system_report.h"
 #include "failsafe/window/error_window_dialog.h"
-#include "failsafe/window/page_printer.h"
+#include "failsafe/window/printer_module.h"
 #include "failsafe/window/qt_system_facts.h"
 
 namespace lumo::failsafe::window {
 
 PrintOutcome QtErrorWindowDevices::print(const std::vector<std::string>& lines) {
-    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-    if (printer.isNull()) return PrintOutcome::NoPrinter;
-    QPrinter device(printer);
-    device.setDocName(QString::fromStdString(lines.empty() ? std::string() : lines.front()));
-    return printLines(device, lines) ? PrintOutcome::Printed : PrintOutcome::Failed;
+    return printOnDefaultPrinter(lines);
 }
 
 bool QtErrorWindowDevices::putOnClipboard(std::string_view text) {

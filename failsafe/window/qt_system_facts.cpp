@@ -4,11 +4,12 @@
 #include <QInputDevice>
 #include <QLocale>
 #include <QPointingDevice>
-#include <QPrinterInfo>
 #include <QScreen>
 
 #include <algorithm>
 #include <cmath>
+
+#include "failsafe/window/printer_module.h"
 
 namespace lumo::failsafe::window {
 
@@ -60,8 +61,8 @@ LocaleFacts QtSystemFacts::locale() {
 }
 
 std::string QtSystemFacts::defaultPrinter() {
-    const QString name = QPrinterInfo::defaultPrinterName();
-    return name.isEmpty() ? machine_->defaultPrinter() : name.toStdString();
+    const std::string name = defaultPrinterName();
+    return name.empty() ? machine_->defaultPrinter() : name;
 }
 
 }  // namespace lumo::failsafe::window

@@ -11,6 +11,8 @@
 #include <QStackedWidget>
 #include <QTimer>
 
+#include <cstdlib>
+
 #include "failsafe/system_report.h"
 #include "failsafe/window/page_printer.h"
 #include "failsafe/window/qt_error_window.h"
@@ -124,6 +126,12 @@ TEST_F(ErrorWindowTest, PagesPrintAndAFailingPrinterSaysSo) {
     broken.setOutputFileName(QString::fromStdString(path("missing/folder/page.pdf").string()));
     EXPECT_FALSE(printLines(broken, lines));
     QtErrorWindowDevices devices;  // the window's other devices
+    // Printing goes through a module loaded on first use: with no print
+    // server there is no default printer, which only the loaded module can tell.
+    ::setenv("CUPS_SERVER", path("no-cups").c_str(), 1);
+    ::unsetenv("PRINTER");
+    ::unsetenv("LPDEST");
+    EXPECT_EQ(devices.print(lines), PrintOutcome::NoPrinter);
     EXPECT_TRUE(devices.putOnClipboard("copied\r\n"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "copied\r\n");
     EXPECT_FALSE(devices.openHelp(path("no-such-help.html"), 0));
