@@ -11,8 +11,9 @@ set(LUMO_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/LUMOAudioPlayer")
 install(TARGETS LUMOAudioPlayer lumo
     EXPORT LUMOAudioPlayerTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-# The modules the library loads when first needed (failsafe/lazy_module.h).
-install(TARGETS lumo_taglib_module lumo_print_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/lumo)
+# The modules the library loads when first needed (cmake/LumoModules.cmake).
+get_property(_lumo_lazy_modules GLOBAL PROPERTY LUMO_LAZY_MODULES)
+install(TARGETS ${_lumo_lazy_modules} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/lumo)
 install(TARGETS lumo-host lumo-trace-monitor lumo-check-playlist
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/lumo" DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

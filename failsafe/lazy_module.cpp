@@ -20,7 +20,7 @@ std::vector<std::filesystem::path> moduleCandidates(const std::filesystem::path&
                                                     const std::string& fileName) {
     std::vector<std::filesystem::path> candidates{ownObject.parent_path() / "lumo" / fileName};
     const std::filesystem::path other = isInside(ownObject, LUMO_BUILD_TREE)
-                                            ? std::filesystem::path(LUMO_BUILD_TREE) / "lib" / "lumo" / fileName
+                                            ? std::filesystem::path(LUMO_BUILD_MODULES) / fileName
                                             : std::filesystem::path(LUMO_INSTALLED_MODULES) / fileName;
     if (other != candidates.front()) candidates.push_back(other);
     return candidates;

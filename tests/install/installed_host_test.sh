@@ -28,6 +28,10 @@ export XDG_DATA_DIRS=$PREFIX/share:/usr/local/share:/usr/share QT_QPA_PLATFORM=o
 unset DBUS_SESSION_BUS_ADDRESS
 LIBDIR=$(dirname "$(find "$PREFIX" -name 'liblumo.so.0' -print -quit 2>/dev/null)")
 [[ -e $LIBDIR/liblumo.so.0 ]] || fail "no liblumo.so.0 under $PREFIX"
+# The modules loaded on first use; the build tree's would hide a missing one.
+for module in lumo-taglib.so lumo-print.so; do
+    [[ -e $LIBDIR/lumo/$module ]] || fail "no lumo/$module beside the installed library"
+done
 PYTHON_DIR=$(dirname "$(find "$PREFIX/lib" -path '*python3*' -name lumo.py -print -quit)")
 EXAMPLE=$(find "$PREFIX/share/doc" -name play_example.py -print -quit)
 [[ -f $PYTHON_DIR/lumo.py && -f $EXAMPLE ]] || fail "the Python module or its example is not installed"
