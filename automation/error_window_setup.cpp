@@ -1,7 +1,7 @@
 #include "automation/error_window_setup.h"
 
 #include "common/failsafe_clipboard.h"
-#include "dialogs/qt_application.h"
+#include "common/qt_application.h"
 #include "failsafe/procedure.h"
 #include "failsafe/window/qt_error_window.h"
 #include "player/audio_player_host.h"
@@ -23,7 +23,7 @@ std::string playerVersion() {
 }  // namespace
 
 bool installErrorWindow() {
-    if (!dialogs::windowsCanBeAnswered()) return false;
+    if (!common::windowsCanBeAnswered()) return false;
     failsafe::window::installQtErrorWindow(
         [](failsafe::ErrorWindowState& window) { common::CopyFailSafeErrorToCB(window, playerVersion()); });
     return true;

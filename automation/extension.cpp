@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <chrono>
 
-#include "automation/codes.h"
 #include "automation/lumo_audio_object.h"
+#include "common/codes.h"
 #include "failsafe/procedure.h"
 #include "platform/gst/host_wakeup.h"
 #include "player/audio_player_host.h"
-#include "player/desktop/mpris_service.h"
+#include "media_keys/mpris_service.h"
 
 namespace lumo::automation {
 namespace {
@@ -54,7 +54,7 @@ HRESULT cLUMOAudio::put_Position(double value) {
     if (value != value) return hr::S_OK;
     bool moved = false;
     proc.step([&] { moved = WMPlayer().seek(value); });
-    if (moved) proc.step([] { player::desktop::announceHostSeek(); });
+    if (moved) proc.step([] { media_keys::announceHostSeek(); });
     return hr::S_OK;
 }
 

@@ -2,9 +2,9 @@
 // a disc's tracks become current) and letting the user choose
 // (SelectPlaylists).
 
-#include "automation/codes.h"
 #include "automation/lumo_audio_object.h"
 #include "automation/selection_dialog.h"
+#include "common/codes.h"
 #include "dialogs/prompt_for_disc_dialog.h"
 #include "failsafe/procedure.h"
 #include "player/audio_player_host.h"

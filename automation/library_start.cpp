@@ -7,6 +7,7 @@
 #include "dialogs/sel_playlist_dialog.h"
 #include "failsafe/failsafe.h"
 #include "failsafe/monitor_link.h"
+#include "media_keys/mpris_service.h"
 #include "player/audio_player_host.h"
 #include "platform/user_settings.h"
 
@@ -24,6 +25,8 @@ void Main() {
     installErrorWindow();
     // The dialog decides at each showing whether there is a display for it.
     setSelectionDialog(dialogs::showSelectionWindow);
+    // The desktop's media controls run while the player host is loaded.
+    player::setHostLifetime({media_keys::startDesktopService, media_keys::stopDesktopService});
     // Reaching the player makes the host; its player never shows error
     // dialogs of its own (errors come through its error queue). Then the
     // host loads.

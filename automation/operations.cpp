@@ -3,7 +3,7 @@
 // has (trapped, errors passed over, or logged and cleared).
 
 #include "automation/lumo_audio_object.h"
-#include "automation/codes.h"
+#include "common/codes.h"
 #include "common/formatting.h"
 #include "common/shared_fso.h"
 #include "failsafe/procedure.h"

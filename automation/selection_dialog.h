@@ -1,25 +1,14 @@
 #pragma once
 // The selection dialog as SelectPlaylists sees it: shown modally, it hands
-// back the eight values the host keeps.
+// back the eight values the host keeps (SelectionResult, common/codes.h).
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
-#include "automation/codes.h"
+#include "common/codes.h"
 
 namespace lumo::automation {
-
-struct SelectionResult {
-    int32_t playListType = playlist_type::None;
-    std::string selectedPlaylist;
-    int32_t howToIDDisk = how_to_id::None;
-    std::string serialNumber;
-    std::string volumeName;
-    std::string driveLetter;
-    int32_t shuffleMode = shuffle_mode::NotAccepted;
-    VBool cancelled = VFalse;
-};
 
 SelectionResult showSelectionDialog();
 

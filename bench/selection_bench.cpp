@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "automation/class_factory.h"
+#include "common/qt_application.h"
 #include "common/shared_fso.h"
-#include "dialogs/qt_application.h"
 #include "dialogs/sel_playlist_dialog.h"
 #include "platform/simulated/simulated_player.h"
 #include "player/audio_player_host.h"
@@ -65,7 +65,7 @@ struct Setup {
         ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
         // The benchmark cancels each showing itself, offscreen.
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        lumo::dialogs::setWindowsAnsweredByProgram(true);
+        lumo::common::setWindowsAnsweredByProgram(true);
         lumo::platform::simulated::Scenario scenario;
         lumo::platform::simulated::ItemScript track;
         track.name = "track";

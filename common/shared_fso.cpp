@@ -1,7 +1,7 @@
 #include "common/shared_fso.h"
 
 #include "common/message_boxes.h"
-#include "platform/linux/linux_drive_service.h"
+#include "platform/backends/backends.h"
 
 namespace lumo::common {
 namespace {
@@ -15,7 +15,7 @@ DriveServiceFactory& factory() {
     static DriveServiceFactory make = [] {
         // Problems with the drive settings (an image that is gone, a letter
         // given twice) go to the error log once each.
-        return std::make_shared<platform::linux_drives::LinuxDriveService>(
+        return platform::makeDriveService(
             [](const std::string& problem) { LogError("FileSystemObject.Drives", 0, 0, problem); });
     };
     return make;

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "automation/codes.h"
+#include "common/codes.h"
 #include "failsafe/procedure.h"
 #include "failsafe/runtime_error.h"
 
@@ -20,9 +20,9 @@ struct Criterion {
 
 // In the order the clicks and GetHowToIDCDROM visit them.
 constexpr std::array<Criterion, 3> criteria{{
-    {"drive_letter", automation::how_to_id::DriveLetter, " Drive Letter = '", 1},
-    {"volume_name", automation::how_to_id::VolumeName, " Volume Name = '", 4},
-    {"serial_number", automation::how_to_id::SerialNumber, " Serial Number = '", 5},
+    {"drive_letter", how_to_id::DriveLetter, " Drive Letter = '", 1},
+    {"volume_name", how_to_id::VolumeName, " Volume Name = '", 4},
+    {"serial_number", how_to_id::SerialNumber, " Serial Number = '", 5},
 }};
 
 const Criterion* criterionOf(std::string_view key) {

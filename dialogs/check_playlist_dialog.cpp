@@ -17,7 +17,7 @@
 
 #include <cmath>
 
-#include "dialogs/qt_application.h"
+#include "common/qt_application.h"
 #include "dialogs/sel_playlist.h"
 #include "dialogs/twips.h"
 #include "dialogs/twips_window.h"
@@ -240,7 +240,7 @@ report::Selection checkSelectionOf(const frmSelPlaylist& dialog) {
 }
 
 void showCheckWindow(const frmSelPlaylist& dialog) {
-    if (!windowsCanBeAnswered()) return;
+    if (!common::windowsCanBeAnswered()) return;
     QWidget* parent = QApplication::activeModalWidget();
     CheckPlaylistDialog window(report::CheckPL(), [&dialog] { return checkSelectionOf(dialog); }, parent);
     window.setWindowModality(Qt::ApplicationModal);

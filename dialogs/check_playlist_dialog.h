@@ -81,7 +81,7 @@ private:
 report::Selection checkSelectionOf(const frmSelPlaylist& dialog);
 
 // Shows the process's check window modally over the dialog's selection;
-// when nobody can answer it (windowsCanBeAnswered()) it does nothing.
+// when nobody can answer it (common::windowsCanBeAnswered()) it does nothing.
 void showCheckWindow(const frmSelPlaylist& dialog);
 
 }  // namespace lumo::dialogs

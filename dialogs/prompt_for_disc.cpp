@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "automation/codes.h"
+#include "common/codes.h"
 #include "common/message_boxes.h"
 #include "failsafe/procedure.h"
 #include "player/audio_player_host.h"
@@ -53,7 +53,7 @@ void frmPromptForDisc::cmdOK_Click() {
         proc.step([&] { common::SubMsgBox("No CDROM selected!", failsafe::box::Information, caption); });
         return;
     }
-    proc.step([&] { automation::activeSelection().sPromptedDrive = entries_.at(listIndex_); });
+    proc.step([&] { activeSelection().sPromptedDrive = entries_.at(listIndex_); });
     proc.step([&] {
         promptResult_ = DriveConfirmed;
         Unload();
@@ -99,7 +99,7 @@ void frmPromptForDisc::answerWithoutDisplay() {
 
 void frmPromptForDisc::cancelledByUser() {
     promptResult_ = PromptCancelled;
-    cdError_ |= automation::pl_error::PromptCancelled;
+    cdError_ |= pl_error::PromptCancelled;
 }
 
 frmPromptForDisc& PromptForDisc() {

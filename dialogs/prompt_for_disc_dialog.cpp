@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-#include "dialogs/qt_application.h"
+#include "common/qt_application.h"
 #include "failsafe/procedure.h"
 
 namespace lumo::dialogs {
@@ -104,7 +104,7 @@ void DiscPromptDialog::resizeEvent(QResizeEvent* event) {
 int32_t showDiscPrompt() {
     failsafe::Procedure proc("frmPromptForDisc", "Function Show");
     frmPromptForDisc& prompt = PromptForDisc();
-    if (!windowsCanBeAnswered()) {
+    if (!common::windowsCanBeAnswered()) {
         prompt.answerWithoutDisplay();
         return prompt.PromptResult();
     }

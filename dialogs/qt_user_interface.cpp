@@ -7,8 +7,8 @@
 #include <memory>
 #include <utility>
 
+#include "common/qt_application.h"
 #include "dialogs/message_box_shape.h"
-#include "dialogs/qt_application.h"
 #include "failsafe/framework.h"
 
 namespace lumo::dialogs {
@@ -75,7 +75,7 @@ void QtUserInterface::setProgramWindowsEnabled(bool enabled) {
 }
 
 bool installWindowedUserInterface() {
-    if (!windowsCanBeAnswered()) return false;
+    if (!common::windowsCanBeAnswered()) return false;
     failsafe::framework().setUserInterface(std::make_shared<QtUserInterface>());
     return true;
 }

@@ -12,7 +12,7 @@ namespace lumo::dialogs {
 
 class QtUserInterface final : public failsafe::UserInterface {
 public:
-    // Needs a QApplication (widgetsAvailable()).
+    // Needs a QApplication (common::widgetsAvailable()).
     int32_t messageBox(std::string_view text, int32_t style, std::string_view title) override;
     void processPendingEvents() override;
     void setProgramWindowsEnabled(bool enabled) override;
@@ -24,7 +24,7 @@ int32_t answerFor(QMessageBox::StandardButton button);
 QMessageBox::Icon qtIconFor(int32_t icon);
 
 // Makes message boxes windows when someone can answer them
-// (windowsCanBeAnswered()) and returns true; otherwise the framework keeps
+// (common::windowsCanBeAnswered()) and returns true; otherwise the framework keeps
 // its headless interface.
 bool installWindowedUserInterface();
 

@@ -244,7 +244,7 @@ StoredShuffleMode storedShuffleModeOf(std::string_view stored) {
     const std::optional<double> number = failsafe::Value(stored).number();
     StoredShuffleMode read;
     read.ticked = number != 0.0;
-    read.mode = number == 0.0 ? automation::shuffle_mode::NotAccepted : automation::shuffle_mode::On;
+    read.mode = number == 0.0 ? shuffle_mode::NotAccepted : shuffle_mode::On;
     // A value that is no number at all is replaced; another number stays
     // stored until the next accepted choice.
     read.replaceStored = !number;

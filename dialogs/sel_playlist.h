@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "automation/codes.h"
+#include "common/codes.h"
 #include "common/form_settings.h"
 #include "dialogs/list_view_state.h"
 #include "dialogs/selection_layout.h"
@@ -28,7 +28,7 @@ namespace lumo::dialogs {
 // replaced by the default.
 struct StoredShuffleMode {
     bool ticked = true;
-    int32_t mode = automation::shuffle_mode::On;
+    int32_t mode = shuffle_mode::On;
     bool replaceStored = false;
 };
 StoredShuffleMode storedShuffleModeOf(std::string_view stored);
@@ -56,8 +56,8 @@ public:
     void setHowToIDDisk(int32_t value);
     int32_t ShuffleMode();
     void setShuffleMode(int32_t value);
-    automation::VBool Cancelled();
-    void setCancelled(automation::VBool value);
+    VBool Cancelled();
+    void setCancelled(VBool value);
 
     // The window whose rectangle is saved and restored; none without a
     // display. The toolbar's and tab control's metrics come from it too.
@@ -138,7 +138,7 @@ private:
     std::string driveLetter_, serialNumber_, volumeName_;
     int32_t howToIDDisk_ = 0;
     int32_t shuffleMode_ = 0;
-    automation::VBool cancelled_ = automation::VFalse;
+    VBool cancelled_ = VFalse;
 
     common::FormWindow* window_ = nullptr;
     selection_layout::PlatformMetrics metrics_;

@@ -17,8 +17,8 @@
 
 #include <cmath>
 
+#include "common/qt_application.h"
 #include "dialogs/check_playlist_dialog.h"
-#include "dialogs/qt_application.h"
 #include "dialogs/tick_header_view.h"
 #include "dialogs/twips_window.h"
 #include "failsafe/procedure.h"
@@ -319,11 +319,11 @@ void SelPlaylistDialog::Move(double left, double top, double width, double heigh
     moveOuterTwips(*this, left, top, width, height);
 }
 
-automation::SelectionResult showSelectionWindow() {
+SelectionResult showSelectionWindow() {
     failsafe::Procedure proc("frmSelPlaylist", "Function Show");
     frmSelPlaylist& dialog = SelPlaylist();
-    proc.step([&] { dialog.setCancelled(automation::VFalse); });
-    if (windowsCanBeAnswered()) {
+    proc.step([&] { dialog.setCancelled(VFalse); });
+    if (common::windowsCanBeAnswered()) {
         proc.step([&] {
             QPointer<SelPlaylistDialog>& window = processWindow();
             if (!window) window = new SelPlaylistDialog(dialog);
@@ -332,7 +332,7 @@ automation::SelectionResult showSelectionWindow() {
     } else {
         proc.step([&] { dialog.answerWithoutDisplay(); });
     }
-    automation::SelectionResult result;
+    SelectionResult result;
     proc.step([&] {
         result.playListType = dialog.PlayListType();
         result.selectedPlaylist = dialog.SelectedPlaylist();

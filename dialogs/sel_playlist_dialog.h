@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "automation/selection_dialog.h"
+#include "common/codes.h"
 #include "common/form_settings.h"
 #include "dialogs/sel_playlist.h"
 
@@ -79,7 +79,7 @@ private:
 // modally, then its eight values. Without a display (offscreen and minimal
 // count as none) the dialog is answered as closed by the user (Cancelled
 // true), and the error log says so.
-automation::SelectionResult showSelectionWindow();
+SelectionResult showSelectionWindow();
 
 // Destroys the window of the process's dialog, if there is one; the
 // dialog's state stays, and the next showing builds a window over it. For a

@@ -1,6 +1,6 @@
 // What OK and Cancel of the selection dialog do: every check, question and
 // message, and the values the host gets.
-#include "automation/codes.h"
+#include "common/codes.h"
 #include "common/message_boxes.h"
 #include "dialogs/cd_criteria.h"
 #include "dialogs/sel_playlist.h"
@@ -12,8 +12,6 @@ namespace {
 
 using failsafe::Procedure;
 namespace box = failsafe::box;
-namespace how_to_id = automation::how_to_id;
-namespace playlist_type = automation::playlist_type;
 
 constexpr int32_t confirmStyle = box::YesNo | box::Question;                             // 36
 constexpr int32_t noCriterionStyle = box::YesNo | box::Question | box::DefaultButton2;  // 292, No the default
@@ -125,7 +123,7 @@ void frmSelPlaylist::nothingChosen() {
 void frmSelPlaylist::Accept(Procedure& proc) {
     proc.step([&] { SaveLastSuffleModeSetting(); });
     proc.step([&] {
-        shuffleMode_ = shuffleTicked_ ? automation::shuffle_mode::On : automation::shuffle_mode::Off;
+        shuffleMode_ = shuffleTicked_ ? shuffle_mode::On : shuffle_mode::Off;
     });
     proc.step([&] {
         if (window_) common::SaveFormSettings(*window_);
@@ -137,7 +135,7 @@ void frmSelPlaylist::cmdCancel_Click() {
     Procedure proc("frmSelPlaylist", "Sub cmdCancel_Click");
     // The drive of the last CD chosen and the shuffle choice stay.
     proc.step([&] {
-        cancelled_ = automation::VTrue;
+        cancelled_ = VTrue;
         selectedPlaylist_.clear();
         playListType_ = playlist_type::None;
         serialNumber_.clear();

@@ -91,14 +91,14 @@ void frmSelPlaylist::setShuffleMode(int32_t value) {
     proc.step([&] { shuffleMode_ = value; });
 }
 
-automation::VBool frmSelPlaylist::Cancelled() {
+VBool frmSelPlaylist::Cancelled() {
     Procedure proc("frmSelPlaylist", "Property (Get) Cancelled");
-    automation::VBool value = 0;
+    VBool value = 0;
     proc.step([&] { value = cancelled_; });
     return value;
 }
 
-void frmSelPlaylist::setCancelled(automation::VBool value) {
+void frmSelPlaylist::setCancelled(VBool value) {
     Procedure proc("frmSelPlaylist", "Property (Let) Cancelled");
     proc.step([&] { cancelled_ = value; });
 }

@@ -89,6 +89,15 @@ void unloadAudioPlayer();
 // empty: nowhere, and the player keeps none.
 void setPlayerEventListener(platform::PlayerEventHandler listener);
 
+// What runs only while a host is loaded (the desktop's media controls)
+// hooks in here: `loaded` after each load, `unloading` before each unload.
+// Given once at start-up; empty parts do nothing.
+struct HostLifetime {
+    std::function<void()> loaded;
+    std::function<void()> unloading;
+};
+void setHostLifetime(HostLifetime lifetime);
+
 // What a new player host plays through: the GStreamer player with the user's
 // media library and CD drives by default (also after an empty factory);
 // tests give a simulated one. A window already made keeps its player.

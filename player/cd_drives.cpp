@@ -1,6 +1,6 @@
 // The player's own CD drives: how many there are, which one a drive text
 // names, and the first that holds the wanted disc.
-#include "automation/codes.h"
+#include "common/codes.h"
 #include "player/audio_player_host.h"
 #include "player/host_support.h"
 
@@ -10,7 +10,6 @@ using detail::kModule;
 using detail::upperCase;
 using failsafe::PassOver;
 using failsafe::Procedure;
-namespace pl_error = automation::pl_error;
 
 namespace {
 

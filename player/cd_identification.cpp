@@ -1,15 +1,13 @@
 // The drive information service's view of the CD drives joined with the
 // player's: a disc is recognised by its volume name or serial number in a
 // ready CD drive, and the service's letter D is the player's drive "D:".
-#include "automation/codes.h"
+#include "common/codes.h"
 #include "common/shared_fso.h"
 #include "failsafe/value.h"
 #include "player/audio_player_host.h"
 #include "player/host_support.h"
 
 namespace lumo::player {
-
-using automation::activeSelection;
 using detail::kModule;
 using failsafe::PassOver;
 using failsafe::Procedure;

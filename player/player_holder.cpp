@@ -4,9 +4,8 @@
 
 #include "common/message_boxes.h"
 #include "failsafe/failsafe.h"
-#include "platform/gst/default_player.h"
+#include "platform/backends/backends.h"
 #include "player/audio_player_host.h"
-#include "player/desktop/mpris_service.h"
 
 namespace lumo::player {
 namespace {
@@ -43,9 +42,7 @@ PlayerProblems& playerProblems() {
 }
 
 std::unique_ptr<MediaPlayer> makeDefaultPlayer() {
-    const auto logProblem = [](const std::string& problem) { playerProblems().write(problem); };
-    auto drives = std::make_shared<platform::linux_drives::LinuxDriveService>(logProblem);
-    return platform::createMediaPlayer(std::move(drives), logProblem);
+    return platform::makeMediaPlayer([](const std::string& problem) { playerProblems().write(problem); });
 }
 
 struct Holder {
@@ -53,6 +50,7 @@ struct Holder {
     std::unique_ptr<frmAudioPlayer> window;
     bool loaded = false;
     platform::PlayerEventHandler eventListener;
+    HostLifetime lifetime;
 };
 
 Holder& holder() {
@@ -78,7 +76,7 @@ frmAudioPlayer& AudioPlayer() {
     if (!h.loaded) {
         h.loaded = true;  // before the load steps: they may reach the window again
         window.Form_Load();
-        desktop::startDesktopService();  // the desktop's media controls, while the host is loaded
+        if (h.lifetime.loaded) h.lifetime.loaded();
     }
     return window;
 }
@@ -88,7 +86,7 @@ bool audioPlayerLoaded() { return holder().window && holder().loaded; }
 void unloadAudioPlayer() {
     Holder& h = holder();
     if (!h.window) return;
-    desktop::stopDesktopService();
+    if (h.lifetime.unloading) h.lifetime.unloading();
     constexpr int32_t unloadedByCode = 1;
     h.window->Form_QueryUnload(unloadedByCode);  // never refuses
     h.window.reset();
@@ -100,6 +98,8 @@ void setPlayerEventListener(platform::PlayerEventHandler listener) {
     h.eventListener = std::move(listener);
     if (h.window) h.window->WMPlayer().setEventHandler(h.eventListener);
 }
+
+void setHostLifetime(HostLifetime lifetime) { holder().lifetime = std::move(lifetime); }
 
 void setMediaPlayerFactory(MediaPlayerFactory factory) {
     holder().factory = factory ? std::move(factory) : MediaPlayerFactory(makeDefaultPlayer);

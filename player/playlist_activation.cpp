@@ -1,21 +1,17 @@
 // Making a playlist of the media library or the tracks of a CD the player's
 // current playlist, from the active selection. Nothing starts playing here:
 // the player's auto-start is off from the moment the window is built.
-#include "automation/codes.h"
+#include "common/codes.h"
 #include "common/formatting.h"
 #include "player/audio_player_host.h"
 #include "player/host_support.h"
 
 namespace lumo::player {
-
-using automation::activeSelection;
 using detail::deref;
 using detail::kModule;
 using failsafe::Err;
 using failsafe::PassOver;
 using failsafe::Procedure;
-namespace pl_error = automation::pl_error;
-namespace how_to_id = automation::how_to_id;
 
 namespace {
 
@@ -82,7 +78,7 @@ bool frmAudioPlayer::SetCDROM_PL(std::string& sWMPError, int32_t& nPLError) {
     // passed over and only the player's error queue counts.
     Procedure proc(kModule, "Function SetCDROM_PL", PassOver{});
     MediaPlayer& player = *player_;
-    const automation::ActiveSelection& selection = activeSelection();
+    const ActiveSelection& selection = activeSelection();
     bool result = false;
 
     enum class Next { GoOn, Stop };

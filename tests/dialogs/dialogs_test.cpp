@@ -19,14 +19,14 @@
 #include <functional>
 #include <tuple>
 
-#include "automation/codes.h"
+#include "common/codes.h"
+#include "common/qt_application.h"
 #include "common/shared_fso.h"
 #include "dialogs/cd_criteria.h"
 #include "dialogs/check_playlist_dialog.h"
 #include "dialogs/message_box_shape.h"
 #include "dialogs/prompt_for_disc.h"
 #include "dialogs/prompt_for_disc_dialog.h"
-#include "dialogs/qt_application.h"
 #include "dialogs/qt_user_interface.h"
 #include "dialogs/sel_playlist.h"
 #include "dialogs/sel_playlist_dialog.h"
@@ -42,6 +42,7 @@ namespace lumo::dialogs {
 namespace {
 
 using ::testing::ElementsAre;
+using namespace common;  // the application object the windows ask first
 namespace box = failsafe::box;
 
 // Set before any test makes the application: whatever the developer's display, windows open offscreen.
@@ -187,7 +188,7 @@ protected:
             [this] { return std::make_unique<platform::simulated::SimulatedPlayer>(scenario); });
         common::setDriveServiceFactory([this] { return drives; });
         common::CreateFSO();
-        automation::activeSelection().sPromptedDrive.clear();
+        activeSelection().sPromptedDrive.clear();
     }
     void TearDown() override {
         player::unloadAudioPlayer();
@@ -215,7 +216,7 @@ protected:
     }
 };
 
-constexpr int32_t cancelledFlag = automation::pl_error::PromptCancelled;
+constexpr int32_t cancelledFlag = pl_error::PromptCancelled;
 
 using PromptForDiscTest = SelectionTest;
 
@@ -240,7 +241,7 @@ TEST_F(PromptForDiscTest, WithoutDrivesOnlyCancelEndsItAndOnlyTheUsersCloseCount
     EXPECT_EQ(prompt.listIndex(), -1);
     EXPECT_EQ(prompt.Form_Resize(300, 375).height, 0) << "sized below the status bar";
 
-    const int32_t earlier = automation::pl_error::NoCdDrive;
+    const int32_t earlier = pl_error::NoCdDrive;
     for (const UnloadMode mode : {UnloadMode::ControlMenu, UnloadMode::FromCode, UnloadMode::SystemShutdown}) {
         const bool user = mode == UnloadMode::ControlMenu;
         frmPromptForDisc closing;
@@ -276,7 +277,7 @@ TEST_F(DiscPromptWindowTest, HandsEveryAnswerToThePrompt) {
         ok->click();
     });
     EXPECT_EQ(confirmed, frmPromptForDisc::DriveConfirmed);
-    EXPECT_EQ(automation::activeSelection().sPromptedDrive, "E:");
+    EXPECT_EQ(activeSelection().sPromptedDrive, "E:");
     EXPECT_EQ(PromptForDisc().CDError(), flagsBefore);
 
     // Closed from code: nothing answered, nothing changes.
@@ -284,7 +285,7 @@ TEST_F(DiscPromptWindowTest, HandsEveryAnswerToThePrompt) {
     EXPECT_EQ(PromptForDisc().CDError(), flagsBefore);
     EXPECT_EQ(answer([](DiscPromptDialog& window) { window.findChild<QPushButton*>("cmdCancel")->click(); }),
               frmPromptForDisc::PromptCancelled);
-    EXPECT_EQ(PromptForDisc().CDError(), flagsBefore | automation::pl_error::PromptCancelled);
+    EXPECT_EQ(PromptForDisc().CDError(), flagsBefore | pl_error::PromptCancelled);
 }
 
 std::vector<std::string> texts(const ListViewState& list) {
@@ -308,7 +309,7 @@ protected:
     }
     // Loads and shows the dialog as SelectPlaylists does.
     void open() {
-        dialog.setCancelled(automation::VFalse);
+        dialog.setCancelled(VFalse);
         if (!dialog.loaded()) dialog.Form_Load();
         dialog.Show();
         dialog.Form_Activate();
@@ -497,7 +498,7 @@ TEST_F(SelPlaylistTest, CloseRequestsByReasonAndTheStateAHiddenDialogKeeps) {
         open();
         dialog.setSelectedPlaylist("Jazz");
         EXPECT_EQ(dialog.Form_QueryUnload(mode), refused) << static_cast<int>(mode);
-        EXPECT_EQ(dialog.Cancelled(), refused ? automation::VTrue : automation::VFalse);
+        EXPECT_EQ(dialog.Cancelled(), refused ? VTrue : VFalse);
         EXPECT_EQ(dialog.SelectedPlaylist(), refused ? "" : "Jazz");
     }
     scenario.playlists.push_back(playlistOf("Added later", 1));
@@ -551,7 +552,7 @@ TEST_F(SelPlaylistWindowTest, ClicksReachTheDialogAndItsStateOutlivesEachShowing
     drives->add("E", "MUSIC", 0x1234ABCD);
 
     QRect shown;
-    const automation::SelectionResult chosen = answering<SelPlaylistDialog>(showSelectionWindow, [&](SelPlaylistDialog& window) {
+    const SelectionResult chosen = answering<SelPlaylistDialog>(showSelectionWindow, [&](SelPlaylistDialog& window) {
         shown = window.frameGeometry();
         auto* ok = window.findChild<QPushButton*>("cmdOK");
         auto* strip = window.findChild<QTabBar*>();
@@ -588,17 +589,17 @@ TEST_F(SelPlaylistWindowTest, ClicksReachTheDialogAndItsStateOutlivesEachShowing
     EXPECT_EQ(ui->boxes.size(), 2u) << "the version, then the question";
     EXPECT_EQ(chosen.selectedPlaylist, "CDROM");
     EXPECT_EQ(chosen.driveLetter, "E:");
-    EXPECT_EQ(chosen.howToIDDisk, automation::how_to_id::DriveLetter);
+    EXPECT_EQ(chosen.howToIDDisk, how_to_id::DriveLetter);
 
     // The next showing finds tab, row and tick as they were; closing the
     // window is Cancel.
-    const automation::SelectionResult closed = answering<SelPlaylistDialog>(showSelectionWindow, [&](SelPlaylistDialog& window) {
+    const SelectionResult closed = answering<SelPlaylistDialog>(showSelectionWindow, [&](SelPlaylistDialog& window) {
         EXPECT_EQ(window.frameGeometry(), shown) << "the saved rectangle again";
         EXPECT_EQ(window.findChild<QTabBar*>()->currentIndex(), frmSelPlaylist::tabCdroms);
         window.move(window.pos() + QPoint(40, 0));
         window.close();
     });
-    EXPECT_EQ(closed.cancelled, automation::VTrue);
+    EXPECT_EQ(closed.cancelled, VTrue);
     EXPECT_EQ(closed.driveLetter, "E:");
 
     // A saved size no window can take: the window stays where it was.

@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "automation/class_factory.h"
-#include "automation/codes.h"
 #include "automation/lumo_audio_object.h"
 #include "automation/operation_table.h"
+#include "common/codes.h"
 #include "common/shared_fso.h"
 #include "failsafe/framework.h"
 #include "lumo/lumo_audio.h"
@@ -143,7 +143,7 @@ public:
     void reset() {
         player::unloadAudioPlayer();
         common::ReleaseFSO();
-        automation::activeSelection() = automation::ActiveSelection{};
+        activeSelection() = ActiveSelection{};
         if (++resets_ % 4096 == 0) {
             std::error_code ignored;
             fs::remove(home_ / "install" / "LUMOAudioErrors.log", ignored);

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(level >= 1 && level <= 3, "an MBLog level out of 1..3");
 
     const lumo::dialogs::StoredShuffleMode shuffle = lumo::dialogs::storedShuffleModeOf(text);
-    require(shuffle.ticked == (shuffle.mode == lumo::automation::shuffle_mode::On), "tick and mode disagree");
+    require(shuffle.ticked == (shuffle.mode == lumo::shuffle_mode::On), "tick and mode disagree");
     require(!shuffle.replaceStored || shuffle.ticked, "a replaced value that leaves the tick off");
 
     const double leading = lumo::failsafe::leadingNumber(text);

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "automation/codes.h"
+#include "common/codes.h"
 #include "common/shared_fso.h"
-#include "platform/gst/default_player.h"
+#include "platform/backends/backends.h"
 #include "platform/simulated/simulated_player.h"
 #include "platform/user_settings.h"
 #include "player/audio_player_host.h"
@@ -31,7 +31,7 @@ protected:
     fs::path home;
     int asked = 0;  // errors that reached the framework's error entry
     SimulatedPlayer* simulated = nullptr;
-    automation::ActiveSelection& selection = automation::activeSelection();
+    ActiveSelection& selection = activeSelection();
     std::string error = "before";  // the activations' sWMPError
     int32_t flags = 0;             // and nPLError
 
@@ -60,7 +60,7 @@ protected:
     }
 
     // The player users run, over the drives of the settings as they are now.
-    frmAudioPlayer& realHost() { return hostOver([] { return platform::createMediaPlayer(settingsDrives()); }); }
+    frmAudioPlayer& realHost() { return hostOver([] { return platform::makeMediaPlayer(settingsDrives()); }); }
     frmAudioPlayer& scriptedHost(Scenario scenario) {
         return hostOver([this, scenario] {
             auto player = std::make_unique<SimulatedPlayer>(scenario);

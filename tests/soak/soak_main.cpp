@@ -24,9 +24,9 @@
 #include <unistd.h>
 
 #include "automation/class_factory.h"
-#include "automation/codes.h"
+#include "common/codes.h"
+#include "common/qt_application.h"
 #include "common/shared_fso.h"
-#include "dialogs/qt_application.h"
 #include "dialogs/sel_playlist_dialog.h"
 #include "failsafe/failsafe.h"
 #include "lumo/lumo_audio_client.h"
@@ -90,10 +90,10 @@ int32_t serialOfDrive(const std::string& letter) {
 // The four kinds in turn: standard, auto, the disc by its serial number and
 // the disc by its volume name.
 Selection selectionOfKind(long index, int32_t discSerial) {
-    namespace type = automation::playlist_type;
-    namespace how = automation::how_to_id;
+    namespace type = playlist_type;
+    namespace how = how_to_id;
     Selection s;
-    s.shuffleMode = automation::shuffle_mode::Off;
+    s.shuffleMode = shuffle_mode::Off;
     switch (index % 4) {
         case 0: s.playListType = type::Standard, s.playList = kStandardPlaylist; break;
         case 1: s.playListType = type::Auto, s.playList = kAutoPlaylist; break;
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     }
     // The soak answers its own dialogs and message boxes, offscreen.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    dialogs::setWindowsAnsweredByProgram(true);
+    common::setWindowsAnsweredByProgram(true);
     // At the real pace, as to a sound card: the check must see each item play.
     ::setenv("LUMO_AUDIO_SINK", "fakesink sync=true", 1);
     buildSoakLibrary(folder);

@@ -2,7 +2,7 @@
 // tab, over a small generated library (three playlists, two auto playlists)
 // and two CD drives (a disc image on D:, an empty drive on E:), through the
 // real player and drive service. Run it under an X server, for example
-//     xvfb-run -a -s "-screen 0 1280x800x24" build/dialogs/selection-screenshots docs
+//     xvfb-run -a -s "-screen 0 1280x800x24" build/tools/selection-screenshots docs
 // It writes selection-standard.png, selection-auto.png and selection-cd.png.
 
 #include <unistd.h>
@@ -20,8 +20,8 @@
 #include <fstream>
 #include <string>
 
+#include "common/qt_application.h"
 #include "common/shared_fso.h"
-#include "dialogs/qt_application.h"
 #include "dialogs/sel_playlist_dialog.h"
 #include "player/audio_player_host.h"
 #include "tests/support/generated_media.h"
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     const fs::path output = fs::absolute(argv[1]);
     fs::create_directories(output);
     const fs::path home = makeLibrary();
-    if (!lumo::dialogs::widgetsAvailable()) {
+    if (!lumo::common::widgetsAvailable()) {
         std::fprintf(stderr, "no display: run under an X server (xvfb-run)\n");
         return 1;
     }

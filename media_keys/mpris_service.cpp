@@ -1,4 +1,4 @@
-#include "player/desktop/mpris_service.h"
+#include "media_keys/mpris_service.h"
 
 #include <unistd.h>
 
@@ -17,14 +17,14 @@
 #include <string>
 
 #include "common/message_boxes.h"
-#include "dialogs/qt_application.h"
+#include "common/qt_application.h"
 #include "failsafe/procedure.h"
 #include "failsafe/runtime_error.h"
 #include "platform/user_settings.h"
 #include "player/audio_player_host.h"
-#include "player/desktop/mpris_adaptors.h"
+#include "media_keys/mpris_adaptors.h"
 
-namespace lumo::player::desktop {
+namespace lumo::media_keys {
 namespace detail {
 
 void PlayerAdaptor::act(Action action) {
@@ -59,7 +59,9 @@ constexpr char kLogLocation[] = "frmAudioPlayer.MediaKeys";
 constexpr std::chrono::milliseconds kSampleInterval(250);
 
 // The player the host's own calls reach, while the host is loaded.
-platform::MediaPlayer* hostPlayer() { return audioPlayerLoaded() ? &AudioPlayer().WMPlayer() : nullptr; }
+platform::MediaPlayer* hostPlayer() {
+    return player::audioPlayerLoaded() ? &player::AudioPlayer().WMPlayer() : nullptr;
+}
 
 // The desktop's calls run when the host's thread runs its event loop, which
 // may be inside a host procedure that holds an error it has yet to read:
@@ -96,7 +98,7 @@ TraceName procedureOf(Action action) {
 // makes one; the host did not ask for that, so its locale is put back.
 bool haveApplication() {
     if (QCoreApplication::instance()) return true;
-    if (dialogs::displayAvailable(dialogs::currentDisplayEnvironment())) return dialogs::widgetsAvailable();
+    if (common::displayAvailable(common::currentDisplayEnvironment())) return common::widgetsAvailable();
     static int argc = 1;
     static char name[] = "LUMOAudioPlayer";
     static char* argv[] = {name, nullptr};
@@ -336,4 +338,4 @@ void announceHostSeek() {
     if (running) running->announceSeek();
 }
 
-}  // namespace lumo::player::desktop
+}  // namespace lumo::media_keys

@@ -14,9 +14,9 @@
 
 #include <optional>
 
-#include "player/desktop/mpris_state.h"
+#include "media_keys/mpris_state.h"
 
-namespace lumo::player::desktop::detail {
+namespace lumo::media_keys::detail {
 
 // What the adaptors need of the service.
 class PlayerLink {
@@ -133,4 +133,4 @@ private:
     PlayerLink& link_;
 };
 
-}  // namespace lumo::player::desktop::detail
+}  // namespace lumo::media_keys::detail

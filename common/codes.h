@@ -1,12 +1,14 @@
 #pragma once
 // The codes that cross the automation interface and that the player host,
-// the dialogs and the playlist check share, and the process-wide active
-// selection that InitialisePL fills and the activation reads.
+// the dialogs and the playlist check share; the eight values the selection
+// dialog hands back; and the process-wide active selection that
+// InitialisePL fills and the activation reads. In namespace lumo itself, so
+// that every layer names them the same way.
 
 #include <cstdint>
 #include <string>
 
-namespace lumo::automation {
+namespace lumo {
 
 // Booleans at the interface and in the dialogs: 16 bits, true = -1.
 using VBool = int16_t;
@@ -52,10 +54,22 @@ struct ActiveSelection {
     std::string sPromptedDrive;  // the disc prompt's choice, "" if none
 };
 
+// What the selection dialog hands back for the host to keep.
+struct SelectionResult {
+    int32_t playListType = playlist_type::None;
+    std::string selectedPlaylist;
+    int32_t howToIDDisk = how_to_id::None;
+    std::string serialNumber;
+    std::string volumeName;
+    std::string driveLetter;
+    int32_t shuffleMode = shuffle_mode::NotAccepted;
+    VBool cancelled = VFalse;
+};
+
 // The one record of the process; single-threaded like every caller.
 inline ActiveSelection& activeSelection() {
     static ActiveSelection selection;
     return selection;
 }
 
-}  // namespace lumo::automation
+}  // namespace lumo

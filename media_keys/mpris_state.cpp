@@ -1,4 +1,4 @@
-#include "player/desktop/mpris_state.h"
+#include "media_keys/mpris_state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 #include "failsafe/runtime_error.h"
 #include "platform/gst/playable_types.h"
 
-namespace lumo::player::desktop {
+namespace lumo::media_keys {
 namespace {
 
 using platform::PlayState;
@@ -230,4 +230,4 @@ SeekRequest MprisState::seekTo(const QDBusObjectPath& track, qint64 position) co
     return {SeekRequest::Kind::MoveTo, position};
 }
 
-}  // namespace lumo::player::desktop
+}  // namespace lumo::media_keys

@@ -1,4 +1,4 @@
-#include "platform/gst/default_player.h"
+#include "platform/backends/backends.h"
 
 #include "platform/gst/gst_media_player.h"
 #include "platform/library/media_library.h"
@@ -6,8 +6,16 @@
 
 namespace lumo::platform {
 
-std::unique_ptr<MediaPlayer> createMediaPlayer(std::shared_ptr<linux_drives::LinuxDriveService> drives,
-                                               std::function<void(const std::string&)> problems) {
+std::shared_ptr<DriveService> makeDriveService(ProblemLog problems) {
+    return std::make_shared<linux_drives::LinuxDriveService>(std::move(problems));
+}
+
+std::unique_ptr<MediaPlayer> makeMediaPlayer(ProblemLog problems) {
+    return makeMediaPlayer(std::make_shared<linux_drives::LinuxDriveService>(problems), problems);
+}
+
+std::unique_ptr<MediaPlayer> makeMediaPlayer(std::shared_ptr<linux_drives::LinuxDriveService> drives,
+                                             ProblemLog problems) {
     library::LibraryHooks hooks;
     if (problems) hooks.log = [problems](std::string message) { problems(message); };
     auto library = std::make_shared<library::MediaLibrary>(library::LibraryConfig::fromSettings(), std::move(hooks));

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace lumo::dialogs {
+namespace lumo::common {
 
 // What decides which Qt platform the process runs: the platform of the
 // application object that already exists, if any, else QT_QPA_PLATFORM,
@@ -54,4 +54,4 @@ bool windowsCanBeAnswered();
 // program's own code. false gives the decision back to the display.
 void setWindowsAnsweredByProgram(bool answered);
 
-}  // namespace lumo::dialogs
+}  // namespace lumo::common

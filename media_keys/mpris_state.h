@@ -19,7 +19,7 @@
 
 #include "platform/media_player.h"
 
-namespace lumo::player::desktop {
+namespace lumo::media_keys {
 
 inline constexpr char kServiceName[] = "org.mpris.MediaPlayer2.lumo";
 inline constexpr char kObjectPath[] = "/org/mpris/MediaPlayer2";
@@ -145,4 +145,4 @@ private:
     qint64 position_ = 0;
 };
 
-}  // namespace lumo::player::desktop
+}  // namespace lumo::media_keys

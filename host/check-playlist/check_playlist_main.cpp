@@ -21,9 +21,9 @@
 #include <string>
 
 #include "common/message_boxes.h"
+#include "common/qt_application.h"
 #include "common/shared_fso.h"
 #include "dialogs/check_playlist_dialog.h"
-#include "dialogs/qt_application.h"
 #include "dialogs/qt_user_interface.h"
 #include "failsafe/failsafe.h"
 #include "player/audio_player_host.h"
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     lumo::failsafe::fsSTART();
     lumo::common::installErrorLog();
     // A screenshot run closes its window itself, so it may run offscreen.
-    if (!screenshot.empty()) lumo::dialogs::setWindowsAnsweredByProgram(true);
+    if (!screenshot.empty()) lumo::common::setWindowsAnsweredByProgram(true);
     window = window && lumo::dialogs::installWindowedUserInterface();
     lumo::player::audioPlayerWindow().WMPlayer().settings().setEnableErrorDialogs(false);
     lumo::player::AudioPlayer();

@@ -1,4 +1,4 @@
-#include "dialogs/qt_application.h"
+#include "common/qt_application.h"
 
 #include <QApplication>
 
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
-namespace lumo::dialogs {
+namespace lumo::common {
 namespace {
 
 std::atomic<bool> answeredByProgram{false};
@@ -87,4 +87,4 @@ bool windowsCanBeAnswered() {
 
 void setWindowsAnsweredByProgram(bool answered) { answeredByProgram = answered; }
 
-}  // namespace lumo::dialogs
+}  // namespace lumo::common

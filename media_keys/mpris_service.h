@@ -30,7 +30,7 @@
 
 #include <QString>
 
-namespace lumo::player::desktop {
+namespace lumo::media_keys {
 
 // Starts the service if it does not run; see above for when it stays off.
 void startDesktopService();
@@ -41,4 +41,4 @@ QString desktopServiceName();
 // After the host itself moved the item: Seeked with the new position.
 void announceHostSeek();
 
-}  // namespace lumo::player::desktop
+}  // namespace lumo::media_keys
