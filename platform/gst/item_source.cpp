@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <mutex>
+#include <set>
+
 #include "platform/gst/cd_image_stream.h"
 #include "platform/gst/error_classes.h"
 #include "platform/linux/cd_collection.h"
@@ -37,6 +40,23 @@ std::optional<std::string> notAFile(const std::string& path) {
     return "not a regular file";
 }
 
+// Whether GStreamer has a source element for a URI scheme. Asking walks the
+// plugin registry, which the check would do for every item; a scheme found
+// once stays found (plugins are not unloaded), one not found is asked again,
+// since a plugin may be installed while the host runs.
+bool hasSourceFor(const std::string& scheme) {
+    static std::mutex guard;
+    static std::set<std::string, std::less<>> found;
+    {
+        const std::lock_guard lock(guard);
+        if (found.contains(scheme)) return true;
+    }
+    if (!gst_uri_protocol_is_supported(GST_URI_SRC, scheme.c_str())) return false;
+    const std::lock_guard lock(guard);
+    found.insert(scheme);
+    return true;
+}
+
 }  // namespace
 
 ItemSource sourceOf(const Media* item) {
@@ -63,10 +83,9 @@ ItemSource sourceOf(const Media* item) {
         return {url, std::nullopt};
     if (!gst_uri_is_valid(url.c_str())) return failing(ErrorClass::UnsupportedScheme, url, "not a URI");
     gchar* scheme = gst_uri_get_protocol(url.c_str());
-    const bool supported = scheme && gst_uri_protocol_is_supported(GST_URI_SRC, scheme);
     const std::string schemeText = scheme ? scheme : "";
     g_free(scheme);
-    if (!supported) return failing(ErrorClass::UnsupportedScheme, url, "no source for '" + schemeText + ":'");
+    if (schemeText.empty() || !hasSourceFor(schemeText)) return failing(ErrorClass::UnsupportedScheme, url, "no source for '" + schemeText + ":'");
     return {url, std::nullopt};
 }
 
