@@ -1,13 +1,16 @@
-// Formatters, message boxes with their log lines, the error log, and the
-// saved window rectangle: what is applied, what is refused, what a failed
-// move does, and how the values are written.
+// The display decision every window asks first, formatters, message boxes
+// with their log lines, the error log, and the saved window rectangle: what
+// is applied, what is refused, what a failed move does, and how the values
+// are written.
 #include <cmath>
 #include <cstdlib>
 #include <regex>
+#include <tuple>
 
 #include "common/form_settings.h"
 #include "common/formatting.h"
 #include "common/message_boxes.h"
+#include "common/qt_application.h"
 #include "platform/user_settings.h"
 #include "tests/failsafe/test_support.h"
 
@@ -15,6 +18,28 @@ namespace lumo::common {
 namespace {
 
 namespace box = failsafe::box;
+
+TEST(QtApplication, DisplayEnvironmentDecidesWhetherQtCanStartAndAUserCanAnswer) {
+    const std::tuple<DisplayEnvironment, bool, bool> cases[] = {  // the environment, Qt starts, a user can answer
+        {{"", "", "", ""}, false, false},  // a headless host
+        {{"", "", "wayland-0", ""}, true, true},
+        {{"xcb", "", "", ""}, false, false},  // Qt would abort: no X server named
+        {{"wayland;xcb", ":0", "", ""}, true, true},  // Qt falls back along the list
+        {{"wayland-egl;xcb", "", "", ""}, false, false},  // every wayland flavour needs a compositor
+        {{"offscreen;xcb", ":0", "", ""}, true, false},   // the first that can start wins
+        {{"linuxfb", "", "", ""}, true, true},  // draws on a real screen
+        {{"Offscreen", "", "", ""}, true, false},  // draws into memory: nobody sees a window
+        // An application object that exists tells its own platform.
+        {{"", ":0", "", "minimal"}, true, false},
+        {{"offscreen", "", "", "xcb"}, true, true},
+    };
+    for (const auto& [environment, starts, answered] : cases) {
+        const std::string name = environment.qpaPlatform + "|" + environment.display + "|" +
+                                 environment.waylandDisplay + "|" + environment.runningPlatform;
+        EXPECT_EQ(displayAvailable(environment), starts) << name;
+        EXPECT_EQ(userCanAnswer(environment), answered) << name;
+    }
+}
 
 TEST(Formatting, PositionsVersionsAndErrorItems) {
     failsafe::ScopedFramework fs;

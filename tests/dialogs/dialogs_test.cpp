@@ -69,28 +69,6 @@ void pressKey(QWidget& widget, Qt::Key key) {
     QApplication::sendEvent(&widget, &press);
 }
 
-TEST(QtApplication, DisplayEnvironmentDecidesWhetherQtCanStartAndAUserCanAnswer) {
-    const std::tuple<DisplayEnvironment, bool, bool> cases[] = {  // the environment, Qt starts, a user can answer
-        {{"", "", "", ""}, false, false},  // a headless host
-        {{"", "", "wayland-0", ""}, true, true},
-        {{"xcb", "", "", ""}, false, false},  // Qt would abort: no X server named
-        {{"wayland;xcb", ":0", "", ""}, true, true},  // Qt falls back along the list
-        {{"wayland-egl;xcb", "", "", ""}, false, false},  // every wayland flavour needs a compositor
-        {{"offscreen;xcb", ":0", "", ""}, true, false},   // the first that can start wins
-        {{"linuxfb", "", "", ""}, true, true},  // draws on a real screen
-        {{"Offscreen", "", "", ""}, true, false},  // draws into memory: nobody sees a window
-        // An application object that exists tells its own platform.
-        {{"", ":0", "", "minimal"}, true, false},
-        {{"offscreen", "", "", "xcb"}, true, true},
-    };
-    for (const auto& [environment, starts, answered] : cases) {
-        const std::string name = environment.qpaPlatform + "|" + environment.display + "|" +
-                                 environment.waylandDisplay + "|" + environment.runningPlatform;
-        EXPECT_EQ(displayAvailable(environment), starts) << name;
-        EXPECT_EQ(userCanAnswer(environment), answered) << name;
-    }
-}
-
 TEST(MessageBoxShape, StyleGivesButtonsDefaultEscapeAndIcon) {
     struct Case {
         int32_t style;
