@@ -98,11 +98,10 @@ IndexReport updateIndex(TrackIndex& index, const std::vector<std::filesystem::pa
     TrackIndex::Batch batch;
     // What is left was not found: gone, or outside the folders, unless its folder could not be read.
     for (const auto& [bytes, file] : known) {
-        const std::filesystem::path path(bytes);
         const bool kept = std::any_of(scan.unreadable.begin(), scan.unreadable.end(),
-                                      [&](const std::filesystem::path& folder) { return isUnder(path, folder); });
+                                      [&](const std::filesystem::path& folder) { return isUnder(bytes, folder); });
         if (kept) continue;
-        batch.remove(path);
+        batch.remove(std::filesystem::path(bytes));
         ++report.removed;
     }
 

@@ -85,9 +85,8 @@ std::filesystem::path normalFolder(const std::filesystem::path& folder) {
     return normal;
 }
 
-bool isUnder(const std::filesystem::path& file, const std::filesystem::path& folder) {
-    const std::string& f = file.native();
-    const std::string& d = folder.native();
+bool isUnder(std::string_view f, const std::filesystem::path& folder) {
+    const std::string_view d = folder.native();
     if (d == "/") return f.size() > 1 && f.front() == '/';
     return f.size() > d.size() && f.compare(0, d.size(), d) == 0 && f[d.size()] == '/';
 }

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 #include "platform/library/library_log.h"
@@ -31,6 +32,6 @@ FileVersion versionOf(const struct stat& info);
 
 // The absolute, normalised form of a folder, without a trailing separator.
 std::filesystem::path normalFolder(const std::filesystem::path& folder);
-bool isUnder(const std::filesystem::path& file, const std::filesystem::path& folder);
+bool isUnder(std::string_view file, const std::filesystem::path& folder);
 
 }  // namespace lumo::platform::library

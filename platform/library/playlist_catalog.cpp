@@ -10,6 +10,7 @@
 #include <iterator>
 #include <set>
 #include <sstream>
+#include <unordered_set>
 
 #include "platform/library/music_scan.h"
 #include "platform/library/playlist_file.h"
@@ -25,7 +26,8 @@ constexpr std::streamsize MaxRuleFileBytes = 1 << 20;
 constexpr int64_t Second = 1'000'000'000;  // in nanoseconds
 
 bool isCatalogFile(const std::filesystem::path& file) {
-    const std::string name = file.filename().native();
+    const std::string_view text = file.native();
+    const std::string_view name = text.substr(text.rfind('/') + 1);  // npos + 1 is 0: the whole text
     return !name.empty() && name.front() != '.' && (isPlaylistFileName(file) || extensionOf(file) == "autopl");
 }
 
@@ -119,7 +121,7 @@ void PlaylistCatalog::readEvents(std::vector<std::filesystem::path>& changed, st
 
 void PlaylistCatalog::list(const Folder& folder) {
     std::error_code error;
-    std::set<std::string> present;
+    std::unordered_set<std::string> present;
     for (std::filesystem::directory_iterator entries(folder.path, error), end; !error && entries != end;
          entries.increment(error)) {
         if (!isCatalogFile(entries->path())) continue;
@@ -133,7 +135,8 @@ void PlaylistCatalog::list(const Folder& folder) {
     const std::string prefix = folder.path.native() == "/" ? "/" : folder.path.native() + "/";
     for (auto it = files_.lower_bound(prefix);
          it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
-        if (std::filesystem::path(it->first).parent_path() == folder.path && !present.count(it->first)) {
+        const bool directlyInFolder = it->first.find('/', prefix.size()) == std::string::npos;
+        if (directlyInFolder && !present.contains(it->first)) {
             unsaved_[it->first] = std::nullopt;
             it = files_.erase(it);
             changed_ = true;

@@ -51,8 +51,14 @@ std::string_view trimmed(std::string_view text) {
 }
 
 std::string extensionOf(const std::filesystem::path& path) {
-    const std::string extension = path.extension().native();
-    return extension.empty() ? extension : lowerAscii(std::string_view(extension).substr(1));
+    // What path::extension() gives, read from the text: the library asks for
+    // every file it lists, and building the path's parts costs more than the rest.
+    const std::string_view text = path.native();
+    const size_t slash = text.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? text : text.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || name == "..") return {};
+    return lowerAscii(name.substr(dot + 1));
 }
 
 std::string fileUri(const std::string& path) {
