@@ -3,7 +3,7 @@
 // arguments' names, types and by-reference flags, the result type, and the
 // call that converts variants, calls the interface's slot and writes the
 // by-reference values back. Invoke, GetIDsOfNames, the type information and
-// the interface documentation all read it; adding an operation is one row.
+// the interface documentation all read it; its rows are operation_list.h's.
 
 #include <span>
 #include <string_view>

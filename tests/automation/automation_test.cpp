@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -14,6 +15,8 @@
 #include "automation/class_factory.h"
 #include "automation/client/class_registry.h"
 #include "automation/interface_doc.h"
+#include "automation/operation_list.h"
+#include "automation/operation_table.h"
 #include "common/codes.h"
 #include "common/shared_fso.h"
 #include "failsafe/failsafe.h"
@@ -89,6 +92,59 @@ protected:
 TEST(InterfaceDocumentation, MatchesTheOperationTable) {
     EXPECT_EQ(lumo::testing::bytesOf(LUMO_SOURCE_DIR "/docs/interface.md"), interfaceMarkdown())
         << "regenerate with: build/automation/lumo-interface-doc > docs/interface.md";
+}
+
+// Where a virtual member sits in its class's vtable, counted from 0. A
+// pointer to a virtual member holds its byte offset in the vtable: plus one
+// in the Itanium C++ ABI, as it is on ARM, where the virtual flag is in the
+// adjustment instead.
+template <typename Member>
+size_t vtableIndex(Member member) {
+    static_assert(sizeof(Member) == 2 * sizeof(uintptr_t));
+    uintptr_t words[2];
+    std::memcpy(words, &member, sizeof words);
+#if defined(__arm__) || defined(__aarch64__)
+    EXPECT_EQ(words[1] & 1, 1u) << "not a virtual member";
+    return words[0] / sizeof(void*);
+#else
+    EXPECT_EQ(words[0] & 1, 1u) << "not a virtual member";
+    return (words[0] - 1) / sizeof(void*);
+#endif
+}
+
+// A host calls a slot by its place in the vtable it compiled against; Invoke
+// calls the row at that place in the table. Each listed member's vtable place
+// is its row's place, after IUnknown's three slots, IDispatch's four and, for
+// the extension, _cLUMOAudio's.
+TEST(OperationTable, EachRowSitsAtItsMembersPlaceInTheVtable) {
+    struct Placed {
+        size_t vtableIndex;
+        std::string name;
+        uint16_t kind;
+    };
+    using namespace dispatch;
+    using Interface = _cLUMOAudioEx;  // _cLUMOAudio's members keep their places in it
+#define LUMO_PLACED(slot, id, kind, name, member, result, parameters, names) \
+    Placed{vtableIndex(&Interface::member), #name, kind},
+    const std::vector<Placed> audio{LUMO_AUDIO_OPERATIONS(LUMO_PLACED)};
+    const std::vector<Placed> extension{LUMO_AUDIO_EXTENSION_OPERATIONS(LUMO_PLACED)};
+#undef LUMO_PLACED
+
+    const auto expectPlaces = [](const std::vector<Placed>& members, std::span<const Operation> rows, size_t first) {
+        ASSERT_EQ(members.size(), rows.size());
+        for (const Placed& member : members) {
+            ASSERT_GE(member.vtableIndex, first) << member.name;
+            const size_t place = member.vtableIndex - first;
+            ASSERT_LT(place, rows.size()) << member.name;
+            const FuncDesc& row = rows[place].desc;
+            EXPECT_EQ(row.name + " " + std::to_string(row.invokeKind), member.name + " " + std::to_string(member.kind))
+                << "at vtable index " << member.vtableIndex;
+            EXPECT_EQ(row.slot, static_cast<int32_t>(place) + 1) << member.name;
+        }
+    };
+    const size_t firstSlot = 3 + 4;
+    expectPlaces(audio, operations(), firstSlot);
+    expectPlaces(extension, extensionOperations(), firstSlot + operations().size());
 }
 
 using Dispatch = AutomationTest;
