@@ -67,7 +67,6 @@ TEST_F(MessageBoxTest, TheLoggingLevelDecidesWhichBoxesAreNoted) {
 }
 
 TEST_F(MessageBoxTest, CaughtErrorsAreLoggedWhereTheyHappened) {
-    installErrorLog();
     {
         failsafe::Procedure proc("cLUMOAudio", "Property (Let) Volume", failsafe::LogAndClear{"cLUMOAudio.Volume (Let)"});
         proc.step([] { throw failsafe::RuntimeError(-1072885353, "Can't use 'balance' here"); });
