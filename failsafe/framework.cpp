@@ -138,12 +138,19 @@ std::optional<int16_t> Framework::interceptError(std::string_view module, std::s
     return result;
 }
 
-Framework& framework() {
+namespace {
+
+// Inlined in both readers below: framework() itself may be interposed, being
+// exported from the shared object, so the trace path must not call it.
+Framework& currentOrProcess() {
     if (currentFramework == nullptr) [[unlikely]] currentFramework = &processFramework();
     return *currentFramework;
 }
 
-TraceStack& traceStack() { return framework().trace(); }
+}  // namespace
+
+Framework& framework() { return currentOrProcess(); }
+TraceStack& traceStack() { return currentOrProcess().trace(); }
 void pushTraced(std::string_view module, std::string_view procedure, std::string_view arguments) {
     framework().pushTraced(module, procedure, arguments);
 }
