@@ -2,11 +2,10 @@
 
 #include "automation/error_window_setup.h"
 #include "automation/selection_dialog.h"
-#include "common/message_boxes.h"
 #include "dialogs/qt_user_interface.h"
 #include "dialogs/sel_playlist_dialog.h"
 #include "failsafe/failsafe.h"
-#include "failsafe/monitor_link.h"
+#include "failsafe/monitor/monitor_link.h"
 #include "media_keys/mpris_service.h"
 #include "player/audio_player_host.h"
 #include "platform/user_settings.h"
@@ -20,7 +19,6 @@ void Main() {
     // A developer's trace monitor, if one listens, is found as the framework starts.
     failsafe::framework().setMonitorFinder(failsafe::socketMonitorFinder());
     failsafe::fsSTART();
-    common::installErrorLog();
     dialogs::installWindowedUserInterface();
     installErrorWindow();
     // The dialog decides at each showing whether there is a display for it.

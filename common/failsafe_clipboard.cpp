@@ -3,6 +3,7 @@
 #include <array>
 
 #include "common/formatting.h"
+#include "failsafe/framework.h"
 #include "failsafe/procedure.h"
 
 namespace lumo::common {

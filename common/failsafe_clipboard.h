@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "failsafe/error_window_state.h"
+#include "failsafe/errors/error_window_state.h"
 
 namespace lumo::common {
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "failsafe/framework.h"
 #include "failsafe/procedure.h"
 
 namespace lumo::common {

@@ -60,18 +60,7 @@ void LogMBText(std::string_view prompt, std::string_view levelWord, std::optiona
 
 void LogError(std::string_view location, int32_t lineNumber, int32_t errorNumber, std::string_view description) {
     Procedure proc("modErrors", "Sub LogError");
-    proc.step([&] {
-        failsafe::fsWRITELOG(generalDateTime() + " LAP LOG ERROR: " + std::string(location) +
-                             " Erl=" + std::to_string(lineNumber) + " Error Number=" + std::to_string(errorNumber) +
-                             " '" + std::string(description) + "'");
-    });
-}
-
-void installErrorLog() {
-    failsafe::framework().setErrorLogHandler(
-        [](std::string_view location, int32_t line, int32_t number, std::string_view description) {
-            LogError(location, line, number, description);
-        });
+    proc.step([&] { failsafe::framework().logCaughtError(location, lineNumber, errorNumber, description); });
 }
 
 }  // namespace lumo::common

@@ -20,10 +20,8 @@ int32_t GetOptionMBLog();
 // The level a stored "MBLog" text selects: 1 and 3 as numbers, else 2.
 int32_t mbLogLevelOf(std::string_view stored);
 void LogMBText(std::string_view prompt, std::string_view levelWord, std::optional<int32_t> answer = std::nullopt);
+// Notes an error the program caught in the framework's log, in the same line
+// as the errors that procedures log and clear.
 void LogError(std::string_view location, int32_t lineNumber, int32_t errorNumber, std::string_view description);
-
-// Makes LogError the place where procedures that log and clear their errors
-// note them.
-void installErrorLog();
 
 }  // namespace lumo::common

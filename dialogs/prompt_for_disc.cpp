@@ -5,6 +5,7 @@
 #include "common/codes.h"
 #include "common/message_boxes.h"
 #include "failsafe/procedure.h"
+#include "failsafe/user_interface.h"
 #include "player/audio_player_host.h"
 
 namespace lumo::dialogs {

@@ -14,10 +14,10 @@ namespace lumo::failsafe {
 
 // The texts are kept by reference until the matching pop.
 inline void fsPUSH(std::string_view module, std::string_view procedure, std::string_view arguments) {
-    framework().push(module, procedure, arguments);
+    tracePush(module, procedure, arguments);
 }
 inline void fsPOP(std::string_view module, std::string_view procedure, std::string_view arguments) {
-    framework().pop(module, procedure, arguments);
+    tracePop(module, procedure, arguments);
 }
 inline void fsSTART() { framework().start(); }
 inline void fsTRACE(std::string_view record) { framework().emit(record); }

@@ -1,8 +1,7 @@
 #include "failsafe/framework.h"
 
-#include <cstdio>
-
 #include "failsafe/messages.h"
+#include "failsafe/options/profile_reader.h"
 
 namespace lumo::failsafe {
 namespace {
@@ -16,93 +15,147 @@ Framework& processFramework() {
 
 }  // namespace
 
-Framework::Framework()
-    : services_(makeLinuxSystemServices()),
-      ui_(std::make_shared<HeadlessUserInterface>()),
-      program_(programInfoOfModuleAt(reinterpret_cast<const void*>(&processFramework))) {}
-
+Framework::Framework() = default;
 Framework::~Framework() = default;
 
-void Framework::setServices(std::unique_ptr<SystemServices> services) { services_ = std::move(services); }
-void Framework::setUserInterface(std::shared_ptr<UserInterface> ui) { ui_ = std::move(ui); }
-void Framework::setProgram(ProgramInfo program) { program_ = std::move(program); }
-void Framework::setMonitorFinder(MonitorFinder finder) { findMonitor_ = std::move(finder); }
-void Framework::setSystemReportBuilder(std::function<std::string()> builder) { buildSystemReport_ = std::move(builder); }
-void Framework::setErrorWindow(std::shared_ptr<ErrorWindow> window) { errorWindow_ = std::move(window); }
-void Framework::setUserActionProvider(std::function<int16_t()> provider) { userActionProvider_ = std::move(provider); }
-void Framework::setErrorLogHandler(ErrorLogHandler handler) { errorLogHandler_ = std::move(handler); }
-void Framework::setMailSender(MailSender sender) { sendMail_ = std::move(sender); }
-void Framework::setDefectFactsProvider(DefectFactsProvider provider) { defectFacts_ = std::move(provider); }
-
-std::filesystem::path Framework::optionsFile() const { return program_.folder / "FSCLIENT.INI"; }
-
-std::filesystem::path Framework::errorReportFile() const {
-    if (!settings_.logFile.empty()) return settings_.logFile;
-    return program_.folder / "fsError.log";
+void Framework::start() {
+    if (settings().frameworkOff || stack_.started()) return;
+    std::optional<ProfileReader> file;
+    sinks_.guarded("fsSTART()", [&] { file.emplace(optionsFile()); });
+    if (!file) file.emplace(ProfileReader::fromText(""));
+    const std::filesystem::path& folder = environment_.program().folder;
+    sinks_.guarded("fsSTART()", [&] {
+        if (const auto refusal = options_.readCircularLogKeys(*file, folder))
+            sinks_.refuseCircularLog(refusal->why, refusal->number);
+        else if (settings().circularLog)
+            sinks_.openCircularLog();
+    });
+    std::string startEntry;
+    sinks_.guarded("fsSTART()", [&] {
+        startEntry = message(32) + " <" + environment_.dateText() + ", " + environment_.timeText() + ">";
+    });
+    if (file->fileExists()) sinks_.guarded("fsSTART()", [&] { options_.readRemainingKeys(*file, folder); });
+    sinks_.guarded("fsSTART()", [&] { environment_.noteDevEnvironment(); });
+    sinks_.guarded("fsSTART()", [&] { environment_.noteProgramTag(); });
+    int64_t startTime = 0;
+    sinks_.guarded("fsSTART()", [&] { startTime = environment_.services().nowMilliseconds(); });
+    stack_.start(std::move(startEntry), startTime);
+    sinks_.guarded("fsSTART()", [&] { sinks_.linkMonitor(); });
+    sinks_.guarded("fsSTART()", [&] { emit(environment_.exeTag() + message(20) + "\r\n"); });
+    sinks_.guarded("fsSTART()", [&] { environment_.noteProjectName(); });
 }
 
-std::string Framework::dateText() const {
-    const std::tm now = services_->localTime();
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%02d-%02d-%04d", now.tm_mon + 1, now.tm_mday, now.tm_year + 1900);
-    return buffer;
-}
-
-std::string Framework::timeText() const {
-    const std::tm now = services_->localTime();
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", now.tm_hour, now.tm_min, now.tm_sec);
-    return buffer;
-}
-
-std::string Framework::message(int number) const {
-    switch (number) {
-        case 20:
-        case 31:
-            return dateText() + " " + timeText() + (number == 20 ? " - start" : " - stop") + " FailSafe client v" +
-                   std::string(frameworkVersion) + " data capture";
-        case 62:
-            return program_.folder.string() + "/" + program_.name + " ver " + std::to_string(program_.major) + "." +
-                   std::to_string(program_.minor) + "." + std::to_string(program_.revision);
-        default:
-            return std::string(fixedMessage(number));
+void Framework::pushTraced(std::string_view module, std::string_view procedure, std::string_view arguments) {
+    if (settings().frameworkOff || settings().traceOff) return;
+    if (!stack_.started()) [[unlikely]] start();
+    if (stack_.records() == 0 && sinks_.monitorLinked()) [[unlikely]] records_.noteOverheadStart();
+    if (errors_.windowOpen()) [[unlikely]] errors_.waitWhileWindowOpen();
+    stack_.enter(module, procedure, arguments);
+    if (sinks_.recording()) [[unlikely]] {
+        sinks_.guarded("fsPUSH()", [&] {
+            stack_.countRecord();
+            emit(records_.format(true));
+        });
+    }
+    if (stack_.overheadStart) [[unlikely]] {
+        stack_.pushOverhead = records_.elapsed() - *stack_.overheadStart;
+        stack_.overheadStart.reset();
     }
 }
 
-void Framework::reportInternalError(std::string_view operation, int32_t line, const RuntimeError& error) noexcept {
-    try {
-        std::string text = "Line Number: " + std::to_string(line) + " " + std::string(operation) + " " +
-                           message(23) + " " + std::to_string(error.number()) + ", '" + error.description() +
-                           "', inside FAILSAFE\r\n";
-        try {
-            writeLog("FailSafe" + message(24) + ": " + text.substr(0, text.size() - 2));
-        } catch (...) {
+void Framework::popTraced(std::string_view module, std::string_view procedure, std::string_view arguments) {
+    (void)arguments;  // the match looks at module and procedure only
+    if (settings().frameworkOff || settings().traceOff) return;
+    if (stack_.records() == 1 && sinks_.monitorLinked()) [[unlikely]] records_.noteOverheadStart();
+    if (errors_.windowOpen()) [[unlikely]] errors_.waitWhileWindowOpen();
+    if (stack_.topMatches(module, procedure)) [[likely]] {
+        if (sinks_.recording()) [[unlikely]] {
+            sinks_.guarded("fsPOP()", [&] {
+                stack_.countRecord();
+                emit(records_.format(false));
+            });
         }
-        ui_->messageBox(text, box::Critical, "FailSafe" + message(24));
-    } catch (...) {
-        try {
-            ui_->messageBox(message(25) + std::to_string(error.number()) + message(26) + std::to_string(line),
-                            box::OkOnly, "");
-        } catch (...) {
-        }
+        stack_.leave();
+    } else {
+        unbalancedPop(module, procedure);
+    }
+    if (stack_.overheadStart) [[unlikely]] {
+        stack_.popOverhead = records_.elapsed() - *stack_.overheadStart;
+        stack_.overheadStart.reset();
     }
 }
 
-void Framework::logCaughtError(std::string_view location, int32_t line, int32_t number,
-                               std::string_view description) {
-    guarded("LogError()", [&] {
-        if (errorLogHandler_) {
-            errorLogHandler_(location, line, number, description);
-            return;
+void Framework::unbalancedPop(std::string_view module, std::string_view procedure) {
+    stack_.reset();
+    sinks_.guarded("fsPOP()", [&] {
+        ErrorSlot& first = errors_.lastError().slots[0];
+        const bool reportedByOtherProcedure =
+            first.module.find(" << ") != std::string::npos && first.procedure.find(" << ") != std::string::npos;
+        if (inDevEnvironment() && !reportedByOtherProcedure) {
+            std::string text;
+            text.append(message(19)).append("\t").append(module).append("\r\n");
+            text.append(message(30)).append("\t").append(procedure).append("\r\n\r\n");
+            text.append(message(48)).append("\r\n\r\n").append(message(49)).append("\r\n\r\n");
+            text.append(message(50)).append("\r\n").append(message(51));
+            if (ui().messageBox(text, box::OkCancel | box::Exclamation, message(53)) == box::Ok)
+                services().breakIntoDebugger();
         }
-        writeLog(dateText() + " " + timeText() + " " + std::string(location) + " line " + std::to_string(line) +
-                 " error " + std::to_string(number) + " '" + std::string(description) + "'");
+        first.module.clear();
+        first.procedure.clear();
     });
 }
 
-Framework& framework() {
+Value Framework::option(int number, const Value& value) {
+    const bool get = Options::isGet(value);
+    switch (number) {
+        case 0: return get ? Value(frameworkVersion) : Value();
+        case 1: return get ? Value(dateText() + " " + timeText()) : Value();
+        case 2: return get ? Value(frameworkMaker) : Value();
+        case 3: return get ? Value::flag(inDevEnvironment()) : Value();
+        case 26:
+            if (!get) sinks_.closeCircularLog();  // the next record opens the new file
+            return options_.option(number, value);
+        default: return options_.option(number, value);
+    }
+}
+
+std::optional<int16_t> Framework::interceptError(std::string_view module, std::string_view procedure) {
+    const ErrorState runtime = Err();
+    if (settings().frameworkOff) return std::nullopt;
+    if (errors_.windowOpen()) errors_.waitWhileWindowOpen();
+    if (!stack_.started()) start();
+    sinks_.guarded("fsERROR()", [&] { errors_.fillErrorSlots(module, procedure, runtime); });
+    sinks_.guarded("fsERROR()", [&] { emit(errors_.errorRecord()); });
+    sinks_.guarded("fsERROR()", [&] { errors_.copyCallTree(); });
+    sinks_.guarded("fsERROR()", [&] { errors_.gatherSystemReport(); });
+    std::optional<int16_t> result;
+    sinks_.guarded("fsERROR()", [&] { result = errors_.askWhatToDo(); });
+    if (!settings().defectAddress.empty()) defectReport();
+    if (!settings().mailAddress.empty()) mailReport();
+    if (settings().writeToDisk) logErrorReport();
+    errors_.setWindowOpen(false);
+    Err().clear();
+    return result;
+}
+
+namespace {
+
+// Inlined in both readers below: framework() itself may be interposed, being
+// exported from the shared object, so the trace path must not call it.
+Framework& currentOrProcess() {
     if (currentFramework == nullptr) [[unlikely]] currentFramework = &processFramework();
     return *currentFramework;
+}
+
+}  // namespace
+
+Framework& framework() { return currentOrProcess(); }
+TraceStack& traceStack() { return currentOrProcess().trace(); }
+void pushTraced(std::string_view module, std::string_view procedure, std::string_view arguments) {
+    framework().pushTraced(module, procedure, arguments);
+}
+void popTraced(std::string_view module, std::string_view procedure, std::string_view arguments) {
+    framework().popTraced(module, procedure, arguments);
 }
 
 ScopedFramework::ScopedFramework() : framework_(std::make_unique<Framework>()), previous_(&framework()) {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-#include "failsafe/monitor_wire.h"
+#include "failsafe/monitor/monitor_wire.h"
 
 namespace lumo::failsafe {
 

@@ -1,10 +1,12 @@
 #include "failsafe/procedure.h"
 
+#include "failsafe/framework.h"
+
 namespace lumo::failsafe {
 
 Procedure::~Procedure() {
     if (std::holds_alternative<PassOver>(onError_) && Err().number != 0) Err().clear();
-    if (traced_) framework().pop(module_, procedure_, {});
+    if (traced_) tracePop(module_, procedure_, {});
 }
 
 Procedure::Next Procedure::handleFailure(std::exception_ptr failure, const SourceLocation& where) {
@@ -14,7 +16,7 @@ Procedure::Next Procedure::handleFailure(std::exception_ptr failure, const Sourc
     if (Err().source.empty()) Err().source = fs.projectName().empty() ? fs.program().projectName : fs.projectName();
 
     if (const auto* logged = std::get_if<LogAndClear>(&onError_)) {
-        fs.logCaughtError(logged->location, Err().line, Err().number, Err().description);
+        fs.logCaughtError(logged->location, Err().line, Err().number, Err().description, Err().origin);
         Err().clear();
         return Next::GoOn;
     }

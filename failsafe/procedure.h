@@ -26,8 +26,9 @@
 #include <string_view>
 #include <variant>
 
-#include "failsafe/framework.h"
+#include "failsafe/runtime_error.h"
 #include "failsafe/source_location.h"
+#include "failsafe/trace/trace_stack.h"
 
 namespace lumo::failsafe {
 
@@ -55,7 +56,7 @@ class Procedure {
 public:
     explicit Procedure(TraceName module, TraceName procedure, OnError onError = Trap{})
         : module_(module.view()), procedure_(procedure.view()), onError_(onError) {
-        framework().push(module_, procedure_, {});
+        tracePush(module_, procedure_, {});
     }
     Procedure(NoTrace, OnError onError) : traced_(false), onError_(onError) {}
     ~Procedure();

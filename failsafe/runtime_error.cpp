@@ -3,7 +3,12 @@
 #include <cerrno>
 #include <new>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
+
+#ifndef LUMO_SOURCE_ROOT
+#define LUMO_SOURCE_ROOT ""
+#endif
 
 namespace lumo::failsafe {
 
@@ -18,6 +23,16 @@ RuntimeError::RuntimeError(int32_t number, std::string description, std::string 
 
 void raiseError(int32_t number, std::string description, SourceLocation where) {
     throw RuntimeError(number, std::move(description), {}, {}, 0, where);
+}
+
+std::string originOf(const SourceLocation& where) {
+    constexpr std::string_view root = LUMO_SOURCE_ROOT;
+    const std::string_view file = where.file_name();
+    if (file.empty() || where.line() == 0) return {};
+    // A file outside the source tree (a library's header) is not ours.
+    if (file.front() == '/' && (root.empty() || !file.starts_with(root))) return {};
+    const std::string_view relative = file.front() == '/' ? file.substr(root.size()) : file;
+    return std::string(relative) + ":" + std::to_string(where.line());
 }
 
 std::string standardDescription(int32_t number) {
@@ -70,6 +85,11 @@ int32_t numberOfErrno(int code) {
     }
 }
 
+// An error that another exception stands for: raised at no place of ours.
+RuntimeError converted(int32_t number, std::string description) {
+    return RuntimeError(number, std::move(description), {}, {}, 0, SourceLocation{});
+}
+
 }  // namespace
 
 RuntimeError toRuntimeError(std::exception_ptr failure) {
@@ -80,19 +100,19 @@ RuntimeError toRuntimeError(std::exception_ptr failure) {
     } catch (const std::system_error& error) {
         const bool isErrno = error.code().category() == std::generic_category() ||
                              error.code().category() == std::system_category();
-        return RuntimeError(isErrno ? numberOfErrno(error.code().value()) : error::InternalError, error.what());
+        return converted(isErrno ? numberOfErrno(error.code().value()) : error::InternalError, error.what());
     } catch (const std::bad_alloc&) {
-        return RuntimeError(error::OutOfMemory);
+        return converted(error::OutOfMemory, {});
     } catch (const std::out_of_range& error) {
-        return RuntimeError(error::SubscriptOutOfRange, error.what());
+        return converted(error::SubscriptOutOfRange, error.what());
     } catch (const std::overflow_error& error) {
-        return RuntimeError(error::Overflow, error.what());
+        return converted(error::Overflow, error.what());
     } catch (const std::invalid_argument& error) {
-        return RuntimeError(error::InvalidProcedureCall, error.what());
+        return converted(error::InvalidProcedureCall, error.what());
     } catch (const std::exception& error) {
-        return RuntimeError(error::InternalError, error.what());
+        return converted(error::InternalError, error.what());
     } catch (...) {
-        return RuntimeError(error::InternalError, "An unknown exception");
+        return converted(error::InternalError, "An unknown exception");
     }
 }
 
@@ -103,6 +123,7 @@ void ErrorState::set(const RuntimeError& error, int32_t failingLine) {
     helpFile = error.helpFile();
     helpContext = error.helpContext();
     line = failingLine;
+    origin = originOf(error.where());
 }
 
 ErrorState& Err() {

@@ -44,6 +44,11 @@ private:
 [[noreturn]] void raiseError(int32_t number, std::string description = {},
                              SourceLocation where = SourceLocation::current());
 
+// Where an error was raised, as "player/playlist_activation.cpp:120" with the
+// file relative to the source root; empty when it was not raised in the
+// program's own code.
+std::string originOf(const SourceLocation& where);
+
 // The standard description of an error number.
 std::string standardDescription(int32_t number);
 
@@ -59,6 +64,7 @@ struct ErrorState {
     std::string helpFile;
     int32_t helpContext = 0;
     int32_t line = 0;  // the line of the failing statement, 0 when unknown
+    std::string origin;  // file and line that raised it, see originOf
 
     void set(const RuntimeError& error, int32_t failingLine);
     void clear() { *this = ErrorState{}; }

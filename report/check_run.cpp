@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "common/message_boxes.h"
+#include "failsafe/framework.h"
 #include "failsafe/procedure.h"
 #include "failsafe/runtime_error.h"
 #include "failsafe/user_interface.h"

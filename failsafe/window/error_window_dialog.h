@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "failsafe/error_window_state.h"
+#include "failsafe/errors/error_window_state.h"
 
 class QComboBox;
 class QLabel;

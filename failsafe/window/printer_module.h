@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "failsafe/error_window_state.h"
+#include "failsafe/errors/error_window_state.h"
 
 namespace lumo::failsafe::window {
 

@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <QUrl>
 
-#include "failsafe/system_report.h"
+#include "failsafe/system/system_report.h"
 #include "failsafe/window/error_window_dialog.h"
 #include "failsafe/window/printer_module.h"
 #include "failsafe/window/qt_system_facts.h"

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "failsafe/error_window_state.h"
+#include "failsafe/errors/error_window_state.h"
 #include "failsafe/framework.h"
 
 namespace lumo::failsafe::window {

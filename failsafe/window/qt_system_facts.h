@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "failsafe/system_facts.h"
+#include "failsafe/system/system_facts.h"
 
 namespace lumo::failsafe::window {
 

@@ -20,7 +20,6 @@
 #include <cstring>
 #include <string>
 
-#include "common/message_boxes.h"
 #include "common/qt_application.h"
 #include "common/shared_fso.h"
 #include "dialogs/check_playlist_dialog.h"
@@ -81,7 +80,6 @@ int main(int argc, char** argv) {
     if (selection.tab < 0) return usage();
 
     lumo::failsafe::fsSTART();
-    lumo::common::installErrorLog();
     // A screenshot run closes its window itself, so it may run offscreen.
     if (!screenshot.empty()) lumo::common::setWindowsAnsweredByProgram(true);
     window = window && lumo::dialogs::installWindowedUserInterface();

@@ -9,7 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "failsafe/monitor_server.h"
+#include "failsafe/monitor/monitor_server.h"
 
 namespace {
 

@@ -2,10 +2,11 @@
 // its report in the log (the one place its layout and call tree are checked),
 // procedures under the error entry, and the error window's decisions without
 // a display.
+#include <regex>
 #include <system_error>
 
-#include "failsafe/error_window_state.h"
-#include "failsafe/record_format.h"
+#include "failsafe/errors/error_window_state.h"
+#include "failsafe/trace/record_format.h"
 #include "test_support.h"
 
 namespace lumo::failsafe::testing {
@@ -147,7 +148,7 @@ protected:
     }
     std::optional<int16_t> raise(int32_t number, const std::string& description, const std::string& source, int32_t line,
                                  std::string_view module = "cLUMOAudio", std::string_view procedure = "Sub DoNext") {
-        Err().set(RuntimeError(number, description, source), line);
+        Err().set(RuntimeError(number, description, source, {}, 0, SourceLocation{}), line);  // raised elsewhere
         return fsERROR(module, procedure);
     }
 };
@@ -296,34 +297,42 @@ TEST_F(ProcedureTest, RetryRunsTheFailingStatementAgainAndNextGoesOnAfterIt) {
     EXPECT_EQ(fs->lastError().slots[0].description, "index 7");
 }
 
-// Logged errors go to the program's handler, or without one to the log file.
-TEST_F(ProcedureTest, LogAndClearNotesTheErrorUnderItsLocation) {
+// Logged errors go to the log file, a line each; a logged or trapped error
+// raised in the program's own code names its file and line, others do not.
+TEST_F(ProcedureTest, LoggedAndReportedErrorsNameTheFileAndLineThatRaisedThem) {
     writeOptions("[log file]\nWrite To Disk=1\nLog File=errors.log\n");
-    std::vector<std::string> logged;
-    fs->setErrorLogHandler([&](std::string_view location, int32_t line, int32_t number, std::string_view text) {
-        logged.push_back(std::string(location) + "|" + std::to_string(line) + "|" + std::to_string(number) + "|" +
-                         std::string(text));
-    });
-    int failingLine = 0;
+    int failingLine = 0, raisingLine = 0;
     {
         Procedure proc("cLUMOAudio", "Property (Let) Volume", LogAndClear{"cLUMOAudio.Volume (Let)"});
         failingLine = __LINE__ + 1;
-        proc.step([] { throw RuntimeError(-1072885353, "The sink refused the volume"); });
+        proc.step([&] { raisingLine = __LINE__; throw RuntimeError(-1072885353, "The sink refused the volume"); });
         EXPECT_EQ(Err().number, 0);
         EXPECT_TRUE(proc.step([] {}));
     }
-    EXPECT_EQ(asked, 0);
-    EXPECT_EQ(logged, std::vector<std::string>{"cLUMOAudio.Volume (Let)|" + std::to_string(failingLine) +
-                                               "|-1072885353|The sink refused the volume"});
-    EXPECT_FALSE(std::filesystem::exists(path("errors.log")));
-    fs->setErrorLogHandler(nullptr);
     {
         Procedure proc("cLUMOAudio", "Sub SetLoop", LogAndClear{"cLUMOAudio.SetLoop"});
-        proc.step([] { raiseError(error::InvalidProcedureCall, "loop refused"); });
+        proc.step([] { throw std::system_error(ENOENT, std::generic_category(), "no loop file"); });
     }
-    const std::string log = bytesOf(path("errors.log"));
-    EXPECT_NE(log.find("cLUMOAudio.SetLoop"), std::string::npos) << log;
-    EXPECT_NE(log.find("'loop refused'"), std::string::npos) << log;
+    EXPECT_EQ(asked, 0);
+    const std::string origin = "tests/failsafe/framework_test.cpp:" + std::to_string(raisingLine);
+    std::vector<std::string> logged;
+    for (const std::string& line : crlfLines(bytesOf(path("errors.log"))))
+        logged.push_back(std::regex_replace(line, std::regex(R"(^\d\d/\d\d/2026 05:30:00 )"), "<now> "));
+    EXPECT_EQ(logged, (std::vector<std::string>{
+                          "<now> LAP LOG ERROR: cLUMOAudio.Volume (Let) Erl=" + std::to_string(failingLine) +
+                              " Error Number=-1072885353 'The sink refused the volume' at " + origin,
+                          "<now> LAP LOG ERROR: cLUMOAudio.SetLoop Erl=" + std::to_string(failingLine + 6) +
+                              " Error Number=53 'no loop file: No such file or directory'"}));
+
+    std::filesystem::remove(path("errors.log"));
+    {
+        Procedure proc("modMain", "Sub Main");
+        proc.step([&] { raisingLine = __LINE__; raiseError(error::DivisionByZero); });
+    }
+    const std::string report = bytesOf(path("errors.log"));
+    EXPECT_NE(report.find("\t\tRaised At tests/failsafe/framework_test.cpp:" + std::to_string(raisingLine) + "\r\n"),
+              std::string::npos)
+        << report;
 }
 
 TEST_F(ProcedureTest, ForeignExceptionsBecomeRuntimeErrors) {

@@ -14,8 +14,8 @@
 #include <thread>
 
 #include "failsafe/local_socket.h"
-#include "failsafe/monitor_link.h"
-#include "failsafe/monitor_server.h"
+#include "failsafe/monitor/monitor_link.h"
+#include "failsafe/monitor/monitor_server.h"
 #include "test_support.h"
 #include "tests/temp_folder.h"
 

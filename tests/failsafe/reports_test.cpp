@@ -6,10 +6,10 @@
 
 #include <cstdlib>
 
-#include "failsafe/mail_delivery.h"
-#include "failsafe/mail_reports.h"
-#include "failsafe/system_report.h"
-#include "failsafe/system_values.h"
+#include "failsafe/mail/mail_delivery.h"
+#include "failsafe/mail/mail_reports.h"
+#include "failsafe/system/system_report.h"
+#include "failsafe/system/system_values.h"
 #include "test_support.h"
 
 namespace lumo::failsafe::testing {

@@ -8,9 +8,9 @@
 #include <limits>
 #include <tuple>
 
-#include "failsafe/circular_log.h"
+#include "failsafe/trace/circular_log.h"
 #include "failsafe/file_append.h"
-#include "failsafe/profile_reader.h"
+#include "failsafe/options/profile_reader.h"
 #include "failsafe/value.h"
 #include "test_support.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "failsafe/profile_reader.h"
+#include "failsafe/options/profile_reader.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

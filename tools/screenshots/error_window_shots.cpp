@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "failsafe/failsafe.h"
-#include "failsafe/system_report.h"
+#include "failsafe/system/system_report.h"
 #include "failsafe/window/error_window_dialog.h"
 #include "failsafe/window/qt_error_window.h"
 #include "failsafe/window/qt_system_facts.h"

@@ -13,7 +13,7 @@
 
 #include <cstdlib>
 
-#include "failsafe/system_report.h"
+#include "failsafe/system/system_report.h"
 #include "failsafe/window/page_printer.h"
 #include "failsafe/window/qt_error_window.h"
 #include "tests/failsafe/test_support.h"
