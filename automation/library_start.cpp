@@ -2,6 +2,7 @@
 
 #include "automation/error_window_setup.h"
 #include "automation/selection_dialog.h"
+#include "common/message_boxes.h"
 #include "dialogs/qt_user_interface.h"
 #include "dialogs/sel_playlist_dialog.h"
 #include "failsafe/failsafe.h"
@@ -19,6 +20,7 @@ void Main() {
     // A developer's trace monitor, if one listens, is found as the framework starts.
     failsafe::framework().setMonitorFinder(failsafe::socketMonitorFinder());
     failsafe::fsSTART();
+    common::installErrorLog();
     dialogs::installWindowedUserInterface();
     installErrorWindow();
     // The dialog decides at each showing whether there is a display for it.

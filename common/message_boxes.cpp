@@ -60,7 +60,14 @@ void LogMBText(std::string_view prompt, std::string_view levelWord, std::optiona
 
 void LogError(std::string_view location, int32_t lineNumber, int32_t errorNumber, std::string_view description) {
     Procedure proc("modErrors", "Sub LogError");
-    proc.step([&] { failsafe::framework().logCaughtError(location, lineNumber, errorNumber, description); });
+    proc.step([&] { failsafe::framework().writeCaughtError(location, lineNumber, errorNumber, description); });
+}
+
+void installErrorLog() {
+    failsafe::framework().setCaughtErrorHandler(
+        [](std::string_view location, int32_t line, int32_t number, std::string_view description) {
+            LogError(location, line, number, description);
+        });
 }
 
 }  // namespace lumo::common

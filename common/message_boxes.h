@@ -24,4 +24,8 @@ void LogMBText(std::string_view prompt, std::string_view levelWord, std::optiona
 // as the errors that procedures log and clear.
 void LogError(std::string_view location, int32_t lineNumber, int32_t errorNumber, std::string_view description);
 
+// Makes LogError, a procedure of its own on the trace, the place where
+// procedures that log and clear their errors note them.
+void installErrorLog();
+
 }  // namespace lumo::common

@@ -84,9 +84,14 @@ public:
     void logErrorReport() { reports_.logErrorReport(); }
     void mailReport() { reports_.mailReport(); }
     void defectReport() { reports_.defectReport(); }
-    void logCaughtError(std::string_view location, int32_t line, int32_t number, std::string_view description,
-                        std::string_view origin = {}) {
-        errors_.logCaughtError(location, line, number, description, origin);
+    void setCaughtErrorHandler(ErrorEntry::CaughtErrorHandler handler) {
+        errors_.setCaughtErrorHandler(std::move(handler));
+    }
+    void logCaughtError(std::string_view location, int32_t line, int32_t number, std::string_view description) {
+        errors_.logCaughtError(location, line, number, description);
+    }
+    void writeCaughtError(std::string_view location, int32_t line, int32_t number, std::string_view description) {
+        errors_.writeCaughtError(location, line, number, description);
     }
     void reportInternalError(std::string_view operation, int32_t line, const RuntimeError& error) noexcept {
         sinks_.reportInternalError(operation, line, error);

@@ -16,7 +16,7 @@ Procedure::Next Procedure::handleFailure(std::exception_ptr failure, const Sourc
     if (Err().source.empty()) Err().source = fs.projectName().empty() ? fs.program().projectName : fs.projectName();
 
     if (const auto* logged = std::get_if<LogAndClear>(&onError_)) {
-        fs.logCaughtError(logged->location, Err().line, Err().number, Err().description, Err().origin);
+        fs.logCaughtError(logged->location, Err().line, Err().number, Err().description);
         Err().clear();
         return Next::GoOn;
     }

@@ -134,13 +134,19 @@ std::optional<int16_t> ErrorEntry::askWhatToDo() {
 }
 
 void ErrorEntry::logCaughtError(std::string_view location, int32_t line, int32_t number,
-                                std::string_view description, std::string_view origin) {
+                                std::string_view description) {
+    if (caughtErrorHandler_)
+        caughtErrorHandler_(location, line, number, description);
+    else
+        writeCaughtError(location, line, number, description);
+}
+
+void ErrorEntry::writeCaughtError(std::string_view location, int32_t line, int32_t number,
+                                  std::string_view description) {
     sinks_.guarded("LogError()", [&] {
-        std::string text = environment_.generalDateTime() + " LAP LOG ERROR: " + std::string(location) +
-                           " Erl=" + std::to_string(line) + " Error Number=" + std::to_string(number) + " '" +
-                           std::string(description) + "'";
-        if (!origin.empty()) text.append(" at ").append(origin);
-        sinks_.writeLog(text);
+        sinks_.writeLog(environment_.generalDateTime() + " LAP LOG ERROR: " + std::string(location) +
+                        " Erl=" + std::to_string(line) + " Error Number=" + std::to_string(number) + " '" +
+                        std::string(description) + "'");
     });
 }
 

@@ -49,11 +49,15 @@ public:
     const InterceptedError& lastError() const { return error_; }
     InterceptedError& lastError() { return error_; }
 
-    // An error that a procedure logged and cleared, or that the program noted
-    // itself, as one line of the log file; the origin is the file and line
-    // that raised it, when known.
-    void logCaughtError(std::string_view location, int32_t line, int32_t number, std::string_view description,
-                        std::string_view origin = {});
+    // Where the errors that procedures log and clear are noted: the
+    // program's own error-log procedure, which writes them with
+    // writeCaughtError. Without one they are written here directly.
+    using CaughtErrorHandler = std::function<void(std::string_view, int32_t, int32_t, std::string_view)>;
+    void setCaughtErrorHandler(CaughtErrorHandler handler) { caughtErrorHandler_ = std::move(handler); }
+    void logCaughtError(std::string_view location, int32_t line, int32_t number, std::string_view description);
+    // The one line of the log file for a caught error (location text such as
+    // "cLUMOAudio.Volume (Let)", line, number, description).
+    void writeCaughtError(std::string_view location, int32_t line, int32_t number, std::string_view description);
 
 private:
     Environment& environment_;
@@ -64,6 +68,7 @@ private:
     std::shared_ptr<ErrorWindow> window_;
     std::function<int16_t()> userActionProvider_;
     std::function<std::string()> buildSystemReport_;
+    CaughtErrorHandler caughtErrorHandler_;
     InterceptedError error_;
 };
 

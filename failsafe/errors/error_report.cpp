@@ -75,7 +75,6 @@ std::string formatErrorReport(const InterceptedError& error, const ReportFrame& 
         detail("Module ", slot.module);
         detail("Procedure ", slot.procedure);
         detail(fixedMessage(35), std::to_string(slot.line));
-        if (k == 0 && !error.origin.empty()) detail("Raised At ", error.origin);
         detail(fixedMessage(36), std::to_string(slot.number));
         detail(fixedMessage(37), slot.description);
         detail("Code Pointer : ", std::to_string(error.failingMark));

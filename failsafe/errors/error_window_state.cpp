@@ -72,7 +72,6 @@ std::vector<ErrorField> fieldsOf(const InterceptedError& error) {
     std::string line = slot.line != 0
                            ? " " + std::to_string(slot.line)
                            : " line numbers not used - Code Pointer = " + std::to_string(error.failingMark);
-    if (!error.origin.empty()) line += ", raised at " + error.origin;
     return {
         {"nsCtrlLabel7", "ErrType", std::string(fixedMessage(38)), slot.category},
         {"nsCtrlProjLab", "errProject", std::string(fixedMessage(61)), slot.source},
