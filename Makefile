@@ -22,8 +22,9 @@ TSAN_ENV = \
 	TSAN_OPTIONS=suppressions=$(CURDIR)/.ci/tsan.supp:halt_on_error=1:second_deadlock_stack=1
 
 # The suites make test-tsan builds (these targets only) and runs (ctest picks
-# them by their labels, below): the player engine and the player host.
-TSAN_SUITES := platform_gst_tests player_tests
+# them by their labels, below): the player engine, the player host and its
+# media keys.
+TSAN_SUITES := platform_gst_tests player_tests media_keys_tests
 
 BENCH_FLAGS = --benchmark_out_format=json \
 	--benchmark_repetitions=5 \
@@ -63,7 +64,7 @@ test-sanitize: deps
 test-tsan: deps
 	cmake -S . -B $(TSAN_DIR) -G Ninja -DLUMO_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMO_BUILD_BENCH=OFF
 	cmake --build $(TSAN_DIR) --target $(TSAN_SUITES)
-	$(TSAN_ENV) ctest --test-dir $(TSAN_DIR) --output-on-failure -j2 -L '^(platform_gst_tests|player_tests)$$'
+	$(TSAN_ENV) ctest --test-dir $(TSAN_DIR) --output-on-failure -j2 -L '^(platform_gst_tests|player_tests|media_keys_tests)$$'
 
 # Line coverage of the product code (not tests/, bench/, scripts/) over a
 # run of every test, from an unoptimised build with gcov's counters. The
