@@ -72,14 +72,15 @@ std::vector<ErrorField> fieldsOf(const InterceptedError& error) {
     std::string line = slot.line != 0
                            ? " " + std::to_string(slot.line)
                            : " line numbers not used - Code Pointer = " + std::to_string(error.failingMark);
+    const std::string raisedAt = error.origin.empty() ? "" : "Raised at " + error.origin;
     return {
-        {"nsCtrlLabel7", "ErrType", std::string(fixedMessage(38)), slot.category},
-        {"nsCtrlProjLab", "errProject", std::string(fixedMessage(61)), slot.source},
-        {"nsCtrlLabel1", "ErrModule", trimmed(fixedMessage(19)) + " ", " " + slot.module},
-        {"nsCtrlLabel2", "ErrProcedure", std::string(fixedMessage(30)) + " ", " " + slot.procedure},
-        {"nsCtrlLabel4", "ErrLine", std::string(fixedMessage(35)), line},
-        {"nsCtrlLabel5", "ErrNo", std::string(fixedMessage(36)), " " + std::to_string(slot.number)},
-        {"nsCtrlLabel6", "errText", std::string(fixedMessage(37)), slot.description},
+        {"nsCtrlLabel7", "ErrType", std::string(fixedMessage(38)), slot.category, {}},
+        {"nsCtrlProjLab", "errProject", std::string(fixedMessage(61)), slot.source, {}},
+        {"nsCtrlLabel1", "ErrModule", trimmed(fixedMessage(19)) + " ", " " + slot.module, {}},
+        {"nsCtrlLabel2", "ErrProcedure", std::string(fixedMessage(30)) + " ", " " + slot.procedure, {}},
+        {"nsCtrlLabel4", "ErrLine", std::string(fixedMessage(35)), line, raisedAt},
+        {"nsCtrlLabel5", "ErrNo", std::string(fixedMessage(36)), " " + std::to_string(slot.number), {}},
+        {"nsCtrlLabel6", "errText", std::string(fixedMessage(37)), slot.description, {}},
     };
 }
 

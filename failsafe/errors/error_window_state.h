@@ -47,6 +47,10 @@ struct ErrorWindowSetup {
 struct ErrorField {
     std::string_view labelName, fieldName;  // the controls: nsCtrlLabel7, ErrType
     std::string label, value;
+    // Shown on pointing at the field, never printed or copied: the pages keep
+    // their fixed lines. The line field's names the file and line that raised
+    // an error in the program's own code.
+    std::string hint;
 };
 
 class ErrorWindowState {

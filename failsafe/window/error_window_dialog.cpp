@@ -101,6 +101,7 @@ QWidget* ErrorWindowDialog::makeErrorSourcePage() {
         value->setObjectName(text(field.fieldName));
         value->setReadOnly(true);
         value->setCursorPosition(0);
+        value->setToolTip(text(field.hint));
         watch(label);
         watch(value);
         form->addRow(label, value);

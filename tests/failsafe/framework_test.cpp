@@ -398,6 +398,10 @@ TEST_F(ErrorWindowStateTest, RemoteChainsAndUnknownLines) {
     ErrorWindowState window(error, setup(), ui, *this);
     EXPECT_EQ(window.headline(), "An unexpected 'division by zero' error occurred in a component used by LUMOAudioPlayer.");
     EXPECT_EQ(window.fields()[4].value, " line numbers not used - Code Pointer = 0");
+    EXPECT_EQ(window.fields()[4].hint, "") << "raised outside the program's code";
+    error.origin = "player/playlist_activation.cpp:120";
+    EXPECT_EQ(ErrorWindowState(error, setup(), ui, *this).fields()[4].hint,
+              "Raised at player/playlist_activation.cpp:120");
     EXPECT_EQ(window.errorRows(), (std::vector<std::string>{"Error 1 - Division by zero", "Error 2 - Remote Access denied"}));
     EXPECT_EQ(window.errorCountText(), "2 error(s) are logged.");
     // The arguments of the selected level; the trap and error rows belong to the failing level.
