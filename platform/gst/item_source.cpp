@@ -45,8 +45,9 @@ std::optional<std::string> notAFile(const std::string& path) {
 // once stays found (plugins are not unloaded), one not found is asked again,
 // since a plugin may be installed while the host runs.
 bool hasSourceFor(const std::string& scheme) {
-    static std::mutex guard;
-    static std::set<std::string, std::less<>> found;
+    // Never destroyed: a player host that static destruction ends still asks.
+    static std::mutex& guard = *new std::mutex;
+    static std::set<std::string, std::less<>>& found = *new std::set<std::string, std::less<>>;
     {
         const std::lock_guard lock(guard);
         if (found.contains(scheme)) return true;
