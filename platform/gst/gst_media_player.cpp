@@ -189,11 +189,4 @@ void GstMediaPlayer::catchUp() {
     deliverProblems();
 }
 
-std::unique_ptr<MediaPlayer> createGstMediaPlayer(std::shared_ptr<PlaylistCollection> playlists,
-                                                  std::shared_ptr<CdromCollection> cdroms,
-                                                  std::string sinkDescription, ProblemLog problems) {
-    return std::make_unique<GstMediaPlayer>(std::move(playlists), std::move(cdroms), std::move(sinkDescription),
-                                            std::move(problems));
-}
-
 }  // namespace lumo::platform::gst

@@ -254,8 +254,4 @@ private:
     ModeChangeHandler modeChanged_;
 };
 
-std::unique_ptr<MediaPlayer> createGstMediaPlayer(std::shared_ptr<PlaylistCollection> playlists = nullptr,
-                                                  std::shared_ptr<CdromCollection> cdroms = nullptr,
-                                                  std::string sinkDescription = {}, ProblemLog problems = {});
-
 }  // namespace lumo::platform::gst
