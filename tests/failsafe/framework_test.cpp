@@ -299,7 +299,10 @@ TEST_F(ProcedureTest, RetryRunsTheFailingStatementAgainAndNextGoesOnAfterIt) {
     int raisingLine = 0;
     {
         Procedure proc("modMain", "Sub Main");
-        proc.step([&] { raisingLine = __LINE__, raiseError(error::DivisionByZero); });
+        proc.step([&] {
+            raisingLine = __LINE__ + 1;
+            raiseError(error::DivisionByZero);
+        });
     }
     EXPECT_EQ(fs->lastError().origin, "tests/failsafe/framework_test.cpp:" + std::to_string(raisingLine));
 }
