@@ -97,7 +97,8 @@ IndexReport updateIndex(TrackIndex& index, const std::vector<std::filesystem::pa
 
     TrackIndex::Batch batch;
     // What is left was not found: gone, or outside the folders, unless its folder could not be read.
-    for (const auto& [bytes, file] : known) {
+    for (const auto& entry : known) {
+        const std::string& bytes = entry.first;  // named apart: clang before 16 captures no structured binding
         const bool kept = std::any_of(scan.unreadable.begin(), scan.unreadable.end(),
                                       [&](const std::filesystem::path& folder) { return isUnder(bytes, folder); });
         if (kept) continue;
