@@ -1,10 +1,8 @@
 // The automation object as a host gets it from the class factory, over a
 // simulated player and drive service that each test scripts, with the
-// settings and the error log in a fresh temporary folder; and the per-user
-// registration.
+// settings and the error log in a fresh temporary folder.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +11,6 @@
 #include <tuple>
 
 #include "automation/class_factory.h"
-#include "automation/client/class_registry.h"
 #include "automation/interface_doc.h"
 #include "automation/operation_list.h"
 #include "automation/operation_table.h"
@@ -145,58 +142,6 @@ TEST(OperationTable, EachRowSitsAtItsMembersPlaceInTheVtable) {
     const size_t firstSlot = 3 + 4;
     expectPlaces(audio, operations(), firstSlot);
     expectPlaces(extension, extensionOperations(), firstSlot + operations().size());
-}
-
-using Dispatch = AutomationTest;
-
-TEST_F(Dispatch, TheFactoryNamesIdsTypeInformationTheExtensionAndTheEvents) {
-    void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(getClassObject(IID_IDispatch, IID_IClassFactory, &object), hr::CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(object, nullptr);
-    IClassFactory* factory = nullptr;
-    ASSERT_EQ(getClassObject(CLSID_cLUMOAudio, IID_IClassFactory, reinterpret_cast<void**>(&factory)), hr::S_OK);
-    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory), IID_IDispatch, &object),
-              hr::CLASS_E_NOAGGREGATION);
-    factory->Release();
-
-    create();
-    const std::string names[] = {"volume", "DOPLAY", "NoSuchThing", "position"};
-    DISPID ids[4];
-    EXPECT_EQ(audio->GetIDsOfNames(names, 4, ids), hr::DISP_E_UNKNOWNNAME);
-    EXPECT_TRUE(ids[0] >= 0 && ids[1] >= 0 && ids[0] != ids[1] && ids[2] == -1);
-    std::vector<Variant> none;
-    ExcepInfo error;
-    EXPECT_EQ(audio->Invoke(999, dispatch::Method, none, nullptr, &error), hr::DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(error.description, "no member has the dispatch id 999");
-    EXPECT_EQ(audio->Invoke(ids[1], dispatch::PropertyGet, none, nullptr, &error), hr::DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(error.description, "DoPlay cannot be read");
-
-    // The first type information is _cLUMOAudio's, the extension's the
-    // second, its ids clear of the first's.
-    ITypeInfo* info = nullptr;
-    ASSERT_EQ(audio->GetTypeInfo(0, &info), hr::S_OK);
-    for (uint32_t i = 0; i < info->GetFuncCount(); ++i) EXPECT_NE(info->GetFuncDesc(i)->id, ids[3]);
-    EXPECT_EQ(info->GetFuncDesc(info->GetFuncCount()), nullptr);
-    ASSERT_EQ(audio->GetTypeInfo(1, &info), hr::S_OK);
-    EXPECT_EQ(info->GetFuncDesc(0)->id, ids[3]);
-    EXPECT_EQ(audio->GetTypeInfo(2, &info), hr::E_INVALIDARG);
-
-    _cLUMOAudioEx* extension = nullptr;
-    ASSERT_EQ(audio->QueryInterface(IID__cLUMOAudioEx, reinterpret_cast<void**>(&extension)), hr::S_OK);
-    EXPECT_EQ(static_cast<_cLUMOAudio*>(extension), audio) << "one object, one identity";
-    IConnectionPointContainer* container = nullptr;
-    ASSERT_EQ(audio->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)), hr::S_OK);
-    IConnectionPoint* point = nullptr;
-    EXPECT_EQ(container->FindConnectionPoint(IID__cLUMOAudio, &point), hr::CONNECT_E_NOCONNECTION);
-    EXPECT_EQ(point, nullptr);
-    ASSERT_EQ(container->FindConnectionPoint(DIID___cLUMOAudioEvents, &point), hr::S_OK);
-    EXPECT_EQ(point->Unadvise(12345), hr::CONNECT_E_NOCONNECTION);
-    uint32_t cookie = 7;
-    EXPECT_EQ(point->Advise(point, &cookie), hr::CONNECT_E_CANNOTCONNECT) << "no IDispatch: no sink";
-    EXPECT_EQ(cookie, 0u);
-    point->Release();
-    container->Release();
-    extension->Release();
 }
 
 // What the operations ask of the player: the bounds of volume and balance,
@@ -375,34 +320,6 @@ TEST_F(InitialisePL, LibraryPlaylistsLeaveTheDiscArgumentsAloneAndWithoutADispla
     EXPECT_EQ(activate(playlist_type::Cdrom, "", how_to_id::SerialNumber, "", "7").plError, pl_error::NoDiscWithSerial);
     EXPECT_TRUE(activate(playlist_type::Cdrom, "", how_to_id::DriveLetter, "D:").activated)
         << "the player's own drives still answer";
-}
-
-// The per-user registration; creating objects by it is the C API's test.
-using Registration = AutomationTest;
-
-TEST_F(Registration, RegisteringTwiceLeavesOneEntryForTheLatestLibrary) {
-    for (const char* library : {"old.so", "new.so"}) std::ofstream(folder / library).close();
-    ASSERT_EQ(registerServer(folder / "old.so"), hr::S_OK);
-    ASSERT_EQ(registerServer(folder / "new.so"), hr::S_OK);
-    const std::optional<registry::Registration> read = registry::readRegistration(kProgId);
-    ASSERT_TRUE(read);
-    EXPECT_EQ(read->library, folder / "new.so");
-    EXPECT_EQ(read->clsid, CLSID_cLUMOAudio);
-    EXPECT_FALSE(registry::parseGuid("{5C1D7E20-4A6B-4F1E-9C3B-216E8D51A704}x"));
-    struct stat info{};
-    ASSERT_EQ(::stat(registrationFile(kProgId).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 022, 0u) << "nobody else may redirect the ProgID";
-    EXPECT_EQ(registerServer(folder / "missing.so"), hr::SELFREG_E_CLASS);
-    EXPECT_EQ(registry::readRegistration(kProgId)->library, folder / "new.so") << "a failed registration changes nothing";
-
-    ASSERT_EQ(unregisterServer(), hr::S_OK);
-    EXPECT_FALSE(fs::exists(registrationFile(kProgId)));
-    EXPECT_EQ(unregisterServer(), hr::S_OK) << "nothing to remove is no failure";
-
-    // Another class registered under the same name is left alone.
-    ASSERT_TRUE(registry::writeRegistration({kProgId, Guid{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}}, folder / "old.so"}));
-    EXPECT_EQ(unregisterServer(), hr::S_OK);
-    EXPECT_TRUE(fs::exists(registrationFile(kProgId)));
 }
 
 }  // namespace

@@ -91,23 +91,6 @@ TEST_F(MessageBoxTest, TheLoggingLevelDecidesWhichBoxesAreNoted) {
     }
 }
 
-TEST_F(MessageBoxTest, CaughtErrorsAreLoggedWhereTheyHappened) {
-    installErrorLog();
-    {
-        failsafe::Procedure proc("cLUMOAudio", "Property (Let) Volume", failsafe::LogAndClear{"cLUMOAudio.Volume (Let)"});
-        proc.step([] { throw failsafe::RuntimeError(-1072885353, "Can't use 'balance' here"); });
-    }
-    LogError("frmAudioPlayer.Load", 0, 91, "Object variable not set");
-    failsafe::fsOPTION(23, failsafe::Value::flag(false));  // the log switched off
-    LogError("frmAudioPlayer.Load", 0, 91, "again");
-    const std::vector<std::string> lines = logged();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(<now> LAP LOG ERROR: cLUMOAudio\.Volume \(Let\) Erl=\d+ )"
-                                                      R"(Error Number=-1072885353 'Can't use 'balance' here')")))
-        << lines[0];
-    EXPECT_EQ(lines[1], "<now> LAP LOG ERROR: frmAudioPlayer.Load Erl=0 Error Number=91 'Object variable not set'");
-}
-
 struct Window final : FormWindow {
     double left = 100, top = 200, width = 3000, height = 4000;
     int moves = 0;

@@ -17,14 +17,12 @@
 
 #include <cstdlib>
 #include <functional>
-#include <tuple>
 
 #include "common/codes.h"
 #include "common/qt_application.h"
 #include "common/shared_fso.h"
 #include "dialogs/cd_criteria.h"
 #include "dialogs/check_playlist_dialog.h"
-#include "dialogs/message_box_shape.h"
 #include "dialogs/prompt_for_disc.h"
 #include "dialogs/prompt_for_disc_dialog.h"
 #include "dialogs/qt_user_interface.h"
@@ -69,30 +67,6 @@ void pressKey(QWidget& widget, Qt::Key key) {
     QApplication::sendEvent(&widget, &press);
 }
 
-TEST(MessageBoxShape, StyleGivesButtonsDefaultEscapeAndIcon) {
-    struct Case {
-        int32_t style;
-        std::vector<int32_t> buttons;
-        int32_t defaultAnswer, escapeAnswer, icon;
-    };
-    const std::vector<Case> cases = {
-        {box::OkCancel | box::Exclamation, {box::Ok, box::Cancel}, box::Ok, box::Cancel, box::Exclamation},
-        {box::AbortRetryIgnore | box::DefaultButton2, {box::Abort, box::Retry, box::Ignore}, box::Retry, box::Abort, 0},
-        {box::YesNoCancel | box::DefaultButton3, {box::Yes, box::No, box::Cancel}, box::Cancel, box::Cancel, 0},
-        {box::RetryCancel | box::Question, {box::Retry, box::Cancel}, box::Retry, box::Cancel, box::Question},
-        {6 | box::Information, {box::Ok}, box::Ok, box::Ok, box::Information},  // no such button set
-        {box::YesNo | 768 | 80, {box::Yes, box::No}, box::Yes, box::No, 0},  // no fourth button, no such icon
-    };
-    for (const Case& c : cases) {
-        const MessageBoxShape shape = messageBoxShape(c.style);
-        EXPECT_EQ(std::tie(shape.buttons, shape.defaultAnswer, shape.escapeAnswer, shape.icon),
-                  std::tie(c.buttons, c.defaultAnswer, c.escapeAnswer, c.icon)) << c.style;
-    }
-    EXPECT_EQ(boxText("one\rtwo\r\nthree\nfour\r"), "one\ntwo\nthree\nfour\n");
-    for (int32_t answer = box::Ok; answer <= box::No; ++answer) EXPECT_EQ(answerFor(qtButtonFor(answer)), answer);
-    EXPECT_EQ(qtIconFor(box::Exclamation), QMessageBox::Warning);
-}
-
 int32_t answerBox(int32_t style, const std::function<void(QMessageBox&)>& user) {
     return answering<QMessageBox>(
         [style] { return QtUserInterface().messageBox("Use this playlist?\rIt is empty.", style, "Select Playlist"); }, user);
@@ -112,36 +86,6 @@ TEST(QtUserInterface, ShowsTheShapedBoxAndReturnsTheClassicAnswer) {
               box::Retry);
     EXPECT_EQ(answerBox(box::YesNoCancel, [](QMessageBox& shown) { pressKey(shown, Qt::Key_Escape); }), box::Cancel);
     EXPECT_EQ(answerBox(box::YesNo, [](QMessageBox& shown) { shown.close(); }), box::No);
-}
-
-// Offscreen, only the program itself (here the test) can answer its windows.
-TEST(QtUserInterface, InstalledOnTheFrameworkWithEventsAndWindowsWhenTheProgramAnswersThem) {
-    failsafe::ScopedFramework fs;
-    const bool hadApplication = QCoreApplication::instance() != nullptr;
-    EXPECT_FALSE(windowsCanBeAnswered());
-    EXPECT_FALSE(installWindowedUserInterface());
-    EXPECT_EQ(QCoreApplication::instance() != nullptr, hadApplication) << "nobody to answer: no application made";
-    setWindowsAnsweredByProgram(true);
-    EXPECT_TRUE(windowsCanBeAnswered());
-    const bool installed = installWindowedUserInterface();
-    // From now on the running application's platform decides: offscreen still.
-    EXPECT_EQ(currentDisplayEnvironment().runningPlatform, "offscreen");
-    setWindowsAnsweredByProgram(false);
-    EXPECT_FALSE(windowsCanBeAnswered());
-    ASSERT_TRUE(installed);
-    failsafe::UserInterface& ui = fs->ui();
-    EXPECT_NE(dynamic_cast<QtUserInterface*>(&ui), nullptr);
-
-    bool ran = false;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&ran] { ran = true; }, Qt::QueuedConnection);
-    ui.processPendingEvents();
-    EXPECT_TRUE(ran);
-
-    QWidget window;
-    ui.setProgramWindowsEnabled(false);
-    EXPECT_FALSE(window.isEnabled());
-    ui.setProgramWindowsEnabled(true);
-    EXPECT_TRUE(window.isEnabled());
 }
 
 platform::simulated::PlaylistScript playlistOf(std::string name, int items, bool isAuto = false) {
@@ -174,9 +118,6 @@ protected:
         common::ReleaseFSO();
         common::setDriveServiceFactory(nullptr);
         FrameworkTest::TearDown();
-    }
-    static std::string shuffleSetting() {
-        return platform::readSetting("LUMO Audio", "Settings", "ShuffleMode").value_or("<missing>");
     }
 };
 
@@ -351,64 +292,6 @@ TEST_F(SelPlaylistTest, RefreshListsCdDrivesWithSignedSerialsAndTheSelectedRowDe
     drives->list.clear();
     dialog.cmdRefreshCDROMS_Click();
     EXPECT_FALSE(dialog.okEnabled());
-}
-
-TEST_F(SelPlaylistTest, HeaderClicksMoveTheOneTick) {
-    constexpr int32_t letter = 0, fileSystem = 2, volume = 3, serial = 4;
-    const auto ticked = [](const ListViewState& list) {
-        int32_t found = -1;
-        for (size_t i = 0; i < list.columns.size(); ++i)
-            if (list.columns[i].tag == "ticked") {
-                EXPECT_EQ(found, -1) << "at most one tick";
-                EXPECT_EQ(list.columns[i].image, 0) << "the tick is drawn";
-                found = static_cast<int32_t>(i);
-            }
-        return found;
-    };
-    // before, click, after (-1: none ticked)
-    const std::vector<std::tuple<int32_t, int32_t, int32_t>> table = {
-        {-1, letter, letter}, {letter, letter, -1}, {letter, volume, volume}, {letter, fileSystem, letter}, {serial, 7, serial}};
-    for (const auto& [before, click, after] : table) {
-        ListViewState list = cd_criteria::cdromList();
-        if (before >= 0) cd_criteria::ColumnClick(list, before);
-        cd_criteria::ColumnClick(list, click);
-        EXPECT_EQ(ticked(list), after) << before << " then " << click;
-    }
-    // Only "ticked" counts for OK; all three ticked by hand name every criterion.
-    ListViewState list = cd_criteria::cdromList();
-    list.rows = {{"", "E:", {"Yes", "CDFS", "MUSIC", "77"}}};
-    list.select(0);
-    list.columns[volume].tag = "yes";
-    std::string description;
-    EXPECT_EQ(cd_criteria::GetHowToIDCDROM(list, description), 0);
-    for (int32_t c : {letter, volume, serial}) list.columns[c].tag = "ticked";
-    EXPECT_EQ(cd_criteria::GetHowToIDCDROM(list, description), 14);
-}
-
-TEST_F(SelPlaylistTest, ShuffleDefaultFromEachStoredTextAndWhatOkStores) {
-    const std::tuple<std::optional<std::string>, bool, std::string> cases[] = {  // stored, ticked, stored after the load
-        {std::nullopt, true, "1"}, {"0", false, "0"}, {"7", true, "7"}, {"abc", true, "1"}, {" 0 ", false, " 0 "}};
-    for (const auto& [stored, ticked, storedAfterLoad] : cases) {
-        std::filesystem::remove(platform::settingsFileOf("LUMO Audio"));
-        if (stored) platform::writeSetting("LUMO Audio", "Settings", "ShuffleMode", *stored);
-        frmSelPlaylist fresh;
-        fresh.Form_Load();
-        const std::string label = stored.value_or("<missing>");
-        EXPECT_EQ(fresh.shuffleTicked(), ticked) << label;
-        EXPECT_EQ(shuffleSetting(), storedAfterLoad) << label;
-        ui->answers = {box::Yes};
-        fresh.cmdOK_Click();
-        EXPECT_EQ(fresh.ShuffleMode(), ticked ? 1 : 2) << label;
-        EXPECT_EQ(shuffleSetting(), ticked ? "1" : "0") << label;
-    }
-    // An unaccepted change of the box is undone at the next activation; Cancel saves nothing.
-    open();
-    dialog.setShuffleTicked(true);
-    dialog.Form_Activate();
-    EXPECT_FALSE(dialog.shuffleTicked());
-    dialog.setShuffleTicked(true);
-    dialog.cmdCancel_Click();
-    EXPECT_EQ(shuffleSetting(), "0");
 }
 
 TEST_F(SelPlaylistTest, OkOnAPlaylistTabAsksAndHandsBackTheChoice) {

@@ -118,28 +118,6 @@ TEST_F(TraceTest, AFailingSinkNeverStopsTheProgram) {
     EXPECT_GE(throwing->boxes, 2);
 }
 
-TEST_F(TraceTest, TheFrameworkSubtractsItsOwnCostFromRecordTimes) {
-    struct SlowMonitor final : TraceMonitor {
-        std::vector<std::string> records;
-        int64_t* clock = nullptr;
-        intptr_t sendRecord(std::string_view record) override { return records.emplace_back(record), *clock += 5, 0; }
-        intptr_t sendWaitRequest(int) override { return 0; }
-    };
-    auto owned = std::make_unique<SlowMonitor>();
-    SlowMonitor& monitor = *owned;
-    int64_t startCost = 0;
-    monitor.clock = &startCost;
-    fs->setMonitorFinder([&] { return std::move(owned); });
-    fsSTART();
-    EXPECT_TRUE(fs->monitorPresent());
-    monitor.clock = &now;
-    for (int round = 0; round < 2; ++round, now += 100) fsPUSH("modMain", "Sub Main", ""), fsPOP("modMain", "Sub Main", "");
-    ASSERT_EQ(monitor.records.size(), 5u);
-    for (const auto& [n, head] : {std::pair{1, "[00001] [00000.0000] ->"}, {2, "[00002] [00000.0005] <-"},
-                                  {3, "[00003] [00000.0105] ->"}, {4, "[00004] [00000.0110] <-"}})
-        EXPECT_NE(monitor.records[n].find(head), std::string::npos) << monitor.records[n];
-}
-
 class ErrorEntryTest : public FrameworkTest {
 protected:
     void logToDisk(const std::string& extra = "") {
@@ -336,22 +314,6 @@ TEST_F(ProcedureTest, LogAndClearNotesTheErrorUnderItsLocation) {
     const std::string log = bytesOf(path("errors.log"));
     EXPECT_NE(log.find("cLUMOAudio.SetLoop"), std::string::npos) << log;
     EXPECT_NE(log.find("'loop refused'"), std::string::npos) << log;
-}
-
-TEST_F(ProcedureTest, ForeignExceptionsBecomeRuntimeErrors) {
-    const std::vector<std::pair<std::function<void()>, int32_t>> cases = {
-        {[] { throw std::bad_alloc(); }, error::OutOfMemory},
-        {[] { throw std::invalid_argument("bad"); }, error::InvalidProcedureCall},
-        {[] { throw std::overflow_error("big"); }, error::Overflow},
-        {[] { throw std::system_error(EACCES, std::generic_category()); }, error::PermissionDenied},
-        {[] { throw std::runtime_error("odd"); }, error::InternalError},
-        {[] { throw 42; }, error::InternalError},
-    };
-    for (const auto& [fail, number] : cases) {
-        Procedure proc("modMain", "Sub Convert", PassOver{});
-        proc.step(fail);
-        EXPECT_EQ(Err().number, number);
-    }
 }
 
 class ErrorWindowStateTest : public ::testing::Test, public ErrorWindowDevices {

@@ -1,5 +1,5 @@
-// The options, FSCLIENT.INI and its reader, the values options are built on and
-// the services the framework runs on; the circular trace log; and every file
+// The options and FSCLIENT.INI;
+// the circular trace log; and every file
 // the framework writes stays this user's alone.
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,32 +29,6 @@ class OptionsTest : public FrameworkTest {
 protected:
     std::string get(int n, const char* how = "Get") { return shown(fs->option(n, Value(how))); }
 };
-
-// Each flag option is its own setting: it stores value <> 0 and ignores a
-// text that is no number. Options 20 and 22 store "off" as value = 0.
-TEST_F(OptionsTest, EachFlagOptionSetsItsOwnSetting) {
-    const std::pair<int, bool Settings::*> flags[] = {{12, &Settings::includeMemory},
-        {13, &Settings::includeResources}, {14, &Settings::includeArguments}, {15, &Settings::includeUser},
-        {21, &Settings::silentRun}, {23, &Settings::writeToDisk}, {24, &Settings::forceSystemInfo},
-        {27, &Settings::circularLog}, {31, &Settings::attachLog}, {20, &Settings::frameworkOff},
-        {22, &Settings::traceOff}};
-    const std::pair<Value, bool> writes[] = {{Value::flag(true), true}, {"yes", true}, {Value(int32_t{0}), false},
-        {"yes", false}, {Value(-0.5), true}, {"0", false}};
-    for (const auto& [n, field] : flags) {
-        const bool inverted = n == 20 || n == 22;
-        for (const auto& [value, on] : writes) {
-            EXPECT_EQ(shown(fs->option(n, value)), "<empty>") << n;
-            EXPECT_EQ(get(n, "gEt"), on != inverted ? "flag True" : "flag False") << n << " set to " << shown(value);
-            std::vector<int> settingsOn;
-            for (const auto& [other, otherField] : flags) if (fs->settings().*otherField) settingsOn.push_back(other);
-            EXPECT_EQ(settingsOn, on != inverted ? std::vector{n} : std::vector<int>{}) << n << " set to " << shown(value);
-        }
-        if (inverted) fs->option(n, Value::flag(true));
-    }
-    fs->option(20, Value::flag(false));  // the framework off: nothing starts or traces
-    fs->push("modMain", "Sub Main", "");
-    EXPECT_FALSE(fs->initialised());
-}
 
 TEST_F(OptionsTest, NumberTextAndFixedOptions) {
     const std::tuple<int, Value, std::string> cases[] = {
@@ -103,90 +77,6 @@ TEST_F(OptionsTest, TheOptionsFileOverridesInAnyLetterCaseAndEachKindOfFlagIsRea
     none->start();
     EXPECT_FALSE(none->settings().includeMemory || none->settings().writeToDisk);
     EXPECT_FALSE(std::filesystem::exists(path("circ0001.log")));
-}
-
-// One look-up: section, key, default, characters kept, and what comes back.
-using Lookups = std::vector<std::tuple<const char*, const char*, const char*, size_t, std::string>>;
-
-class ProfileReaderTest : public FrameworkTest {
-protected:
-    void expectLookups(const std::string& text, const Lookups& lookups) {
-        writeOptions(text);
-        const ProfileReader reader(path("FSCLIENT.INI"));
-        for (const auto& [section, key, defaultValue, kept, expected] : lookups)
-            EXPECT_EQ(reader.get(section, key, defaultValue, kept), expected)
-                << "[" << section << "] " << key << ", " << kept << " kept, in: " << text;
-    }
-};
-
-// Sections and keys match in any letter case with blanks around them, not
-// inside; the first matching key wins, sections of one name count as one. A
-// value is cut to the characters kept (never inside a UTF-8 sequence) after
-// one pair of matching quotes is removed; an empty value is no default.
-TEST_F(ProfileReaderTest, MatchingSectionsKeysAndValues) {
-    expectLookups("  [  lOG fILE  ]  \n   wRITE to DISK   =   1   \n\tLog File\t=\terrors.txt\t\nWrite  To Disk=2\n"
-                  "[include]\nMemory=0\n[log file]\nLog File=second.log\nCircularLog=1\n",
-                  {{"log file", "Write To Disk", "", 7, "1"}, {"LOG FILE", "LOG FILE", "", 127, "errors.txt"},
-                   {"logfile", "Write To Disk", "d", 7, "d"}, {"Log File", "CircularLog", "0", 4, "1"}});
-    expectLookups("Address=orphan@x\n; a comment\n[email]\nAddress\n;Address=commented@x\nAddress=real@x\n"
-                  "address=second@x\n[DefectTracker]\nProject=LUMO ; audio\n",
-                  {{"email", "Address", "", 254, "real@x"}, {"", "Address", "d", 254, "d"},
-                   {"DefectTracker", "Project", "", 254, "LUMO ; audio"}});
-    expectLookups("\xEF\xBB\xBF[log file]\r\nLog File=\r\nWrite To Disk=123456789\r\n"
-                  "[DefectTracker]\r\nAssigned To=M\xC3\xBCller\r\nProject=ab\xE6\x97\xA5z\r\n"
-                  "Database=\"  spaced  \"\r\nAddress='single'\r\n[email]\r\nAddress=\"mixed'\r\n"
-                  "[preferences]\r\nSilent Run=\"1\"\r\n",
-                  {{"log file", "Log File", "error.log", 127, ""}, {"log file", "Write To Disk", "", 7, "1234567"},
-                   {"DefectTracker", "Assigned To", "", 2, "M"}, {"DefectTracker", "Assigned To", "", 3, "M\xC3\xBC"},
-                   {"DefectTracker", "Project", "", 4, "ab"}, {"DefectTracker", "Project", "", 5, "ab\xE6\x97\xA5"},
-                   {"DefectTracker", "Database", "", 254, "  spaced  "}, {"DefectTracker", "Address", "", 254, "single"},
-                   {"email", "Address", "", 254, "\"mixed'"}, {"preferences", "Silent Run", "0", 1, "1"}});
-}
-
-TEST(ValueTest, NumbersTheirRoundingAndTheirRange) {
-    const std::nullopt_t no = std::nullopt;
-    const std::pair<Value, std::optional<double>> numbers[] = {{Value::flag(true), -1.0}, {"  -3.25  ", -3.25},
-        {"1e3", 1000.0}, {Value(), no}, {"   ", no}, {"12abc", no}, {"1 2", no}, {"inf", no}, {"nan", no}};
-    for (const auto& [value, number] : numbers) EXPECT_EQ(value.number(), number) << '"' << value.text() << '"';
-    const std::pair<Value, std::optional<int16_t>> to16[] = {{Value(0.5), 0}, {Value(1.5), 2}, {Value(-2.5), -2},
-        {Value(2.5001), 3}, {Value(32767.4), 32767}, {Value(32767.5), no}, {Value(-32768.5), -32768},
-        {Value(-32768.6), no}, {"abc", no}, {Value(std::numeric_limits<double>::quiet_NaN()), no}};
-    for (const auto& [value, expected] : to16) EXPECT_EQ(value.toInt16(), expected) << '"' << value.text() << '"';
-    EXPECT_EQ(Value(2147483647.0).toInt32(), std::numeric_limits<int32_t>::max());
-    EXPECT_FALSE(Value(2147483647.5).toInt32());
-    EXPECT_FALSE(Value(-std::numeric_limits<double>::infinity()).toInt32());
-    const std::pair<const char*, double> leading[] = {{"  -3.5e2x", -350.0}, {"1.25.5", 1.25}, {".5", 0.5},
-        {"5e", 5.0}, {"5e+", 5.0}, {"abc", 0.0}, {"-", 0.0}, {".", 0.0}};
-    for (const auto& [text, expected] : leading) EXPECT_EQ(leadingNumber(text), expected) << '"' << text << '"';
-}
-
-// What a framework that nobody configured runs on.
-TEST(DefaultServices, MemoryFiguresProgramIdentityAndHeadlessBoxes) {
-    const auto status = parseMeminfo("MemTotal:       1000 kB\nMemFree:         100 kB\nMemAvailable:    250 kB\n");
-    ASSERT_TRUE(status.has_value());
-    EXPECT_EQ(status->loadPercent, 75u);
-    EXPECT_EQ(status->availablePhysical, 250u * 1024u);
-    EXPECT_EQ(parseMeminfo("MemTotal: 1000 kB\nMemFree: 400 kB\n")->loadPercent, 60u);  // old kernels: free memory
-    EXPECT_FALSE(parseMeminfo("garbage\x01\x02").has_value());
-    EXPECT_TRUE(makeLinuxSystemServices()->memoryStatus().has_value());
-    EXPECT_EQ(programNameOf("libLUMOAudioPlayer.so.1.2"), "LUMOAudioPlayer");
-    EXPECT_EQ(programNameOf("player.bin"), "player");
-    EXPECT_EQ(programNameOf(".hidden"), ".hidden");
-    ScopedFramework fs;  // nobody configured it: the test program itself
-    char exe[4096] = {};
-    ASSERT_GT(::readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
-    EXPECT_EQ(fs->program().name, "failsafe_tests");
-    EXPECT_EQ(fs->optionsFile(), std::filesystem::path(exe).parent_path() / "FSCLIENT.INI");
-    fsPUSH("modMain", "Sub Main", "");
-    EXPECT_EQ(fs->exeTag(), "[failsafe_tests] ");
-    fsPOP("modMain", "Sub Main", "");
-    EXPECT_EQ(box::defaultAnswer(box::YesNoCancel | box::DefaultButton3), box::Cancel);
-    EXPECT_EQ(box::defaultAnswer(box::AbortRetryIgnore | box::DefaultButton2), box::Retry);
-    HeadlessUserInterface headless;
-    ::testing::internal::CaptureStderr();
-    const int32_t answer = headless.messageBox("First line\rSecond line\r\nThird", box::YesNo, "LUMO");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "[LUMO] First line\nSecond line\nThird (answered 6)\n");
-    EXPECT_EQ(answer, box::Yes);
 }
 
 // A record as its slot holds it: cut or padded with blanks to size - 2, then CR LF.

@@ -16,7 +16,6 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <tuple>
 
 #include "media_keys/mpris_service.h"
 #include "media_keys/mpris_state.h"
@@ -28,7 +27,6 @@ namespace {
 using player::AudioPlayer;
 using player::unloadAudioPlayer;
 using player::testing::PlayerHostTest;
-using Seek = SeekRequest::Kind;
 using platform::PlayState;
 using platform::simulated::ItemScript;
 using platform::simulated::PlaylistScript;
@@ -67,36 +65,6 @@ TEST(MprisMapping, EdgeValuesOfStatusLengthVolumeAndLoop) {
     EXPECT_TRUE(mediaKeysEnabled(std::nullopt));
     for (const char* on : {"", "1", "yes", "2"}) EXPECT_TRUE(mediaKeysEnabled(on)) << on;
     for (const char* off : {"0", "false", " OFF ", "No"}) EXPECT_FALSE(mediaKeysEnabled(off)) << off;
-}
-
-TEST(MprisMapping, SeeksStayWithinTheSeekableCurrentItem) {
-    MprisState state;
-    PlayerSnapshot snapshot;
-    snapshot.state = PlayState::Playing;
-    snapshot.hasMedia = true;
-    snapshot.title = "one";
-    snapshot.url = "file:///music/one.flac";
-    snapshot.duration = 100;
-    snapshot.position = 40;
-    snapshot.canSeek = true;
-    state.update(snapshot);
-    const QDBusObjectPath track = trackIdOf(snapshot.url, snapshot.title);
-    constexpr qint64 most = std::numeric_limits<qint64>::max(), least = std::numeric_limits<qint64>::min();
-    const std::pair<qint64, SeekRequest> seeks[] = {  // the offset, what the player is asked
-        {-41'000'000, {Seek::MoveTo, 0}}, {least, {Seek::MoveTo, 0}}, {60'000'000, {Seek::MoveTo, 100'000'000}},
-        {60'000'001, {Seek::Next, 0}}, {most, {Seek::Next, 0}}};
-    for (const auto& [offset, request] : seeks) EXPECT_TRUE(state.seekBy(offset) == request) << offset;
-    const std::tuple<QDBusObjectPath, qint64, SeekRequest> moves[] = {
-        {track, 100'000'000, {Seek::MoveTo, 100'000'000}}, {track, 100'000'001, {}}, {track, -1, {}},
-        {trackIdOf(snapshot.url, "two"), 5, {}}};
-    for (const auto& [to, position, request] : moves) EXPECT_TRUE(state.seekTo(to, position) == request) << position;
-    snapshot.duration.reset();  // no length: no bound above
-    state.update(snapshot);
-    EXPECT_TRUE(state.seekBy(most) == (SeekRequest{Seek::MoveTo, most}));
-    snapshot.canSeek = false;
-    EXPECT_EQ(state.update(snapshot), (QVariantMap{{"CanSeek", false}}));
-    EXPECT_TRUE(state.seekBy(1) == SeekRequest{});
-    EXPECT_TRUE(state.seekTo(track, 1) == SeekRequest{});
 }
 
 bool spinUntil(const std::function<bool()>& done) {
@@ -159,45 +127,6 @@ protected:
     }
     bool nameOnBus(const QString& name) { return busCall("NameHasOwner", {name}).arguments().value(0).toBool(); }
 };
-
-TEST_F(MprisBusTest, TheNameComesAndGoesWithTheHostItsApplicationAndAnotherHoldersNameIsLeftAlone) {
-    scriptedHost({{evening()}, {}});
-    connectClient();
-    ASSERT_TRUE(nameOnBus(service));
-    unloadAudioPlayer();
-    EXPECT_TRUE(desktopServiceName().isEmpty());
-    EXPECT_TRUE(spinUntil([&] { return !nameOnBus(service); })) << "the name stays after the unload";
-    for (int reload = 0; reload < 3; ++reload) {  // at once, without waiting for the bus
-        AudioPlayer();
-        EXPECT_EQ(desktopServiceName(), service) << reload;
-        unloadAudioPlayer();
-    }
-    ASSERT_TRUE(spinUntil([&] { return !nameOnBus(service); }));
-
-    // Another player process holds the name: this one takes its own.
-    ASSERT_EQ(busCall("RequestName", {service, 4u}).arguments().value(0).toUInt(), 1u) << "the test owns the name";
-    AudioPlayer();
-    const QString instance = instanceServiceName(::getpid());
-    EXPECT_EQ(desktopServiceName(), instance);
-    EXPECT_EQ(call("Play", {}, instance).type(), QDBusMessage::ReplyMessage);
-    EXPECT_EQ(simulated->calls().back(), "play");
-    EXPECT_TRUE(logLines().empty());
-    unloadAudioPlayer();
-
-    // A host that ends its application takes the service with it; a later
-    // load makes what it needs again.
-    busCall("ReleaseName", {service});
-    AudioPlayer();
-    ASSERT_EQ(desktopServiceName(), service);
-    delete QCoreApplication::instance();
-    EXPECT_TRUE(desktopServiceName().isEmpty());
-    unloadAudioPlayer();  // finds nothing left to stop
-    connectClient();
-    AudioPlayer();
-    EXPECT_EQ(desktopServiceName(), service);
-    EXPECT_EQ(call("Play").type(), QDBusMessage::ReplyMessage);
-    EXPECT_EQ(simulated->calls().back(), "play");
-}
 
 TEST_F(MprisBusTest, TheSettingTurnsTheServiceOffAndWithoutABusThereIsNoError) {
     connectClient();

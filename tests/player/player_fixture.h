@@ -105,11 +105,6 @@ protected:
         platform::writeSetting("LUMO Player", "Drives", "G", "");
         return realHost();
     }
-    int32_t serialOf(const std::string& letter) {
-        for (const platform::DrivePtr& drive : common::sharedFSO()->drives())
-            if (drive->driveLetter() == letter) return drive->serialNumber();
-        return 0;
-    }
 
     // `tenths` tenths of a second of a tone, a WAV file unless FLAC is asked for.
     fs::path tone(const std::string& file, int tenths = 5) {

@@ -16,41 +16,6 @@ using platform::simulated::PlaylistScript;
 const platform::ErrorItem missing{1, "file:///m/gone.flac", -1072885353, "filesrc", "Resource not found"};
 const ItemScript failing{"Gone", "file:///m/gone.flac", "audio", "1.0", PlayState::Ready, PlayState::Playing, missing};
 
-TEST_F(PlayerHostTest, LibraryPlaylistsAreMadeCurrentByName) {
-    platform::writeSetting("LUMO Player", "Library", "PlaylistFolders",
-                           (home / "lists").string() + "\n" + (home / "lists2").string());
-    const fs::path one = tone("one.wav"), two = tone("two.wav");
-    playlist("Evening", {one, two});
-    playlist("Empty", {});
-    playlist("Jazz", {one});
-    playlist("Jazz", {one, two}, "lists2");
-    std::ofstream(home / "lists/recent.autopl") << "[Auto Playlist]\nName=Recent\nRule1=path contains music\n";
-    frmAudioPlayer& window = realHost();
-    const struct {
-        bool standard;
-        std::string name;
-        int32_t flags;        // -1: activated
-        std::string current;  // name, items and kind of the current playlist afterwards
-    } cases[] = {
-        {true, "Evening", -1, "Evening 2 Static"}, {true, "Nowhere", 0x0002, "Evening 2 Static"},
-        {true, "Jazz", -1, "Jazz 1 Static"},       // the first of two
-        {false, "Empty", 0x0004, "Empty 0 Static"},  // made current all the same
-        {true, "Recent", -1, "Recent 2 Auto"},
-    };
-    for (const auto& c : cases) {
-        selection.sPlayList = c.name;
-        flags = 0;
-        EXPECT_EQ(c.standard ? window.SetStandard_PL(error, flags) : window.SetAuto_PL(error, flags), c.flags == -1) << c.name;
-        EXPECT_EQ(flags, std::max(c.flags, 0)) << c.name;
-        const PlaylistPtr current = window.WMPlayer().currentPlaylist();
-        ASSERT_NE(current, nullptr) << c.name;
-        EXPECT_EQ(current->name() + " " + std::to_string(current->count()) + " " + current->getItemInfo("PlaylistType"),
-                  c.current);
-    }
-    EXPECT_EQ(error, "before");
-    EXPECT_NE(window.WMPlayer().playState(), PlayState::Playing);
-}
-
 TEST_F(PlayerHostTest, AFailedActivationReportsThePlayersFirstErrorAndADiscsQueuedErrorEndsIt) {
     audioDisc("D", "bad", {150});
     audioDisc("E", "good", {150});
@@ -132,61 +97,6 @@ TEST_F(PlayerHostTest, ALibraryFailingAtLoadIsLoggedOnceAndLeavesNoList) {
     ASSERT_NE(window.PlayListArray(), nullptr);
     EXPECT_EQ(window.PlayListArray()->count(), 2);
 }
-
-CdromPtr playerDrive(int32_t index) { return AudioPlayer().WMPlayer().cdromCollection().item(index); }
-
-TEST_F(PlayerHostTest, DiscsAreFoundByExactVolumeNameAndNumericSerialInDrivesBothSidesKnow) {
-    frmAudioPlayer& window = fourDrives();
-    const int32_t serialF = serialOf("F"), serialE = serialOf("E");
-    ASSERT_LT(serialF, 0);
-    const std::tuple<std::string, std::string, std::string> cases[] = {  // by the serial when one is given; found "" for none
-        {"Audio CD", "", "D:"},  // two discs of that name: the first drive
-        {"BACKUP", "", "F:"}, {"backup", "", ""}, {"", "", ""},  // the empty drive G has no name to match
-        {"", std::to_string(serialF), "F:"}, {"", "-0" + std::to_string(-serialF), "F:"},
-        {"", "0" + std::to_string(serialE), "E:"}, {"", std::to_string(serialE + 1), ""},
-    };
-    for (const auto& [volume, serial, found] : cases) {
-        selection.sVolumeName = volume;
-        selection.sSerNum = serial;
-        const bool bySerial = !serial.empty();
-        std::string drive;
-        EXPECT_EQ(bySerial ? window.CDSerNumExistsAnyDrive(drive) : window.VolumeNameExistsAnyDrive(drive), !found.empty());
-        CdromPtr cdrom;
-        int32_t flags = 0;
-        const bool got = bySerial ? window.GetWMPCDROMByCDSerialNumber(cdrom, flags) : window.GetWMPCDROMByVolumeName(cdrom, flags);
-        EXPECT_EQ(drive + "|" + (got ? cdrom->driveSpecifier() : "") + "|" + std::to_string(flags),
-                  found + "|" + found + "|" + (got ? "0" : "64"))
-            << volume << serial;
-    }
-    dataDisc("H", "ONLYHERE");  // known to the drive object made now, not to the player
-    common::CreateFSO();
-    selection.sVolumeName = "ONLYHERE";
-    selection.sSerNum = std::to_string(serialOf("H"));
-    std::string drive = "none";
-    EXPECT_FALSE(window.VolumeNameExistsAnyDrive(drive));
-    EXPECT_FALSE(window.CDSerNumExistsAnyDrive(drive));
-    EXPECT_EQ(drive, "none");
-
-    selection.sSerNum = "12a";  // no number: an error where it is compared, and only there
-    EXPECT_FALSE(window.CDDriveHasSerialNumber(playerDrive(3)));  // G holds nothing to compare
-    EXPECT_EQ(asked, 0);
-    EXPECT_FALSE(window.CDDriveHasSerialNumber(playerDrive(0)));
-    EXPECT_EQ(asked, 1);
-    EXPECT_EQ(fs->lastError().slots[0].number, 13);
-    EXPECT_EQ(fs->lastError().slots[0].procedure, "Function CDDriveHasSerialNumber");
-    EXPECT_FALSE(window.CDSerNumExistsAnyDrive(drive));  // passed over: not found
-    EXPECT_EQ(drive, "none");
-
-    common::ReleaseFSO();  // without the drive object nothing is found, and nothing is an error
-    selection.sVolumeName = "Audio CD";
-    EXPECT_FALSE(window.VolumeNameExistsAnyDrive(drive));
-    EXPECT_FALSE(window.CDDriveHasVolume(playerDrive(0)));
-    CdromPtr cdrom;
-    EXPECT_FALSE(window.GetWMPCDROMByVolumeName(cdrom, flags));  // the fixture's flags, 0 until now
-    EXPECT_EQ(flags, 0x0040);
-    EXPECT_EQ(asked, 1);
-}
-
 
 }  // namespace
 }  // namespace lumo::player::testing

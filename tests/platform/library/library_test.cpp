@@ -141,66 +141,6 @@ TEST_F(MediaLibraryTest, ANewLibraryReadsOnlyChangedPlaylistFiles) {
     EXPECT_EQ(namesOf(open()->getAll()), Names{});
 }
 
-TEST_F(MediaLibraryTest, ItemsAnswerWhatThePlayerNeeds) {
-    copySample(Kind::Flac, music / "so what.flac");
-    ASSERT_TRUE(tag(music / "so what.flac", {"So What", "Miles Davis", "Kind of Blue", "Jazz", 1959, 1}));
-    copySample(Kind::OggTheora, music / "clip.ogv");
-    writeWav(root / "elsewhere/outside.wav", 2.5);  // a file the index does not hold
-    writeText(lists / "mix.m3u",
-              "#EXTM3U\n../music/so what.flac\n../music/clip.ogv\n../elsewhere/outside.wav\n"
-              "#EXTINF:100,Lost Song\n../music/lost.mp3\nhttp://radio.example/live\nfoo://unknown/scheme.mp3\n");
-    writeText(lists / "all.autopl", "[Auto Playlist]\n");
-    auto library = open();
-    const PlaylistPtr mix = only(library->getByName("mix"));
-    ASSERT_EQ(mix->count(), 6);
-    const auto info = [&](int32_t i, const char* attribute) { return mix->item(i)->getItemInfo(attribute); };
-
-    EXPECT_EQ(mix->item(0)->name(), "So What");
-    EXPECT_EQ(info(0, "SourceURL"), fileUri(music / "so what.flac"));
-    EXPECT_EQ(info(0, "Duration"), "3.019");
-    EXPECT_EQ(info(0, "WM/AlbumTitle"), "Kind of Blue");
-
-    EXPECT_EQ(mix->item(1)->name(), "clip");
-    EXPECT_EQ(info(1, "MediaType"), "video");
-
-    EXPECT_EQ(mix->item(2)->name(), "outside");
-    EXPECT_EQ(info(2, "Duration"), "2.5");
-
-    EXPECT_EQ(mix->item(3)->name(), "Lost Song");  // missing: what the playlist says
-    EXPECT_EQ(info(3, "SourceURL"), fileUri(music / "lost.mp3"));
-    EXPECT_EQ(info(3, "Duration"), "");
-
-    EXPECT_EQ(info(4, "SourceURL"), "http://radio.example/live");
-    EXPECT_EQ(info(5, "SourceURL"), "foo://unknown/scheme.mp3");  // the player reports what it cannot open
-    EXPECT_EQ(info(5, "MediaType"), "audio");
-
-    for (const int32_t bad : {-1, 6})
-        EXPECT_EQ(lumo::testing::numberRaisedBy([&] { mix->item(bad); }), failsafe::error::SubscriptOutOfRange) << bad;
-
-    // The music is read at first use and on refresh; playlists outlive the library.
-    EXPECT_EQ(namesOf(only(library->getByName("all"))), (Names{"clip", "So What"}));
-    writeWav(music / "b.wav", 1);
-    EXPECT_EQ(namesOf(only(library->getByName("all"))), (Names{"clip", "So What"}));  // not until asked
-    EXPECT_EQ(library->refresh().stored, 1);
-    const PlaylistPtr all = only(library->getByName("all"));
-    library.reset();
-    EXPECT_EQ(namesOf(all), (Names{"b", "clip", "So What"}));
-}
-
-// Each test runs in a process of its own: the environment need not be restored.
-TEST_F(MediaLibraryTest, ConfigurationFromTheSettings) {
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_MUSIC_DIR"}) ::unsetenv(name);
-    ::setenv("HOME", root.path().c_str(), 1);
-    const LibraryConfig defaults = LibraryConfig::fromSettings();
-    EXPECT_EQ(defaults.musicFolders, std::vector<fs::path>{root / "Music"});
-    EXPECT_EQ(defaults.playlistFolders, std::vector<fs::path>{root / ".local/share/lumo/playlists"});
-    EXPECT_EQ(defaults.indexFile, root / ".cache/lumo/library.sqlite");
-    writeText(settingsFileOf("LUMO Player"), "[Library]\nMusicFolders=/m/one, ~/two\nPlaylistFolders=~\n");
-    const LibraryConfig set = LibraryConfig::fromSettings();
-    EXPECT_EQ(set.musicFolders, (std::vector<fs::path>{"/m/one", root / "two"}));
-    EXPECT_EQ(set.playlistFolders, std::vector<fs::path>{root.path()});
-}
-
 TEST(PlaylistFileTest, MarksWideTextAndOddEntriesAreRead) {
     TempFolder folder;
     std::string utf16 = "\xFF\xFE";  // as Windows' "Unicode" text
