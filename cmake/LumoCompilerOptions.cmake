@@ -37,9 +37,11 @@ if(LUMO_TSAN)
 endif()
 
 # Line coverage for make coverage: unoptimised so that every line is counted
-# where it stands.
+# where it stands; counters updated atomically, since the player's threads
+# run the same lines at once (racing updates left negative counts gcovr
+# cannot read).
 if(LUMO_COVERAGE)
     message(STATUS "LUMO: building with gcov line coverage")
-    add_compile_options(--coverage -O0)
+    add_compile_options(--coverage -O0 -fprofile-update=atomic)
     add_link_options(--coverage)
 endif()

@@ -250,6 +250,7 @@ TEST_F(InitialisePL, DiscChecksRunInTheirOrderAndTheFirstFailureEndsThem) {
         {how::DriveLetter | how::VolumeName, "X:", "", "Music", pl_error::NoSuchDrive, ""},  // the letter first, alone
         {how::VolumeName | how::SerialNumber, "", "42", "Nope", pl_error::NoDiscWithVolume, ""},  // volume before serial
         {how::SerialNumber, "", "42", "", pl_error::NoDiscWithSerial, ""},  // F is not the player's
+        {how::VolumeName, "", "", "Audio", pl_error::NoDiscWithVolume, ""},  // only the whole name
         {how::DriveLetter, "e:", "", "", 0, "Disc E"},
         {how::SerialNumber, "", "-0123", "", 0, "Disc D"},
     };

@@ -1,4 +1,4 @@
-// The options and FSCLIENT.INI;
+// The options, FSCLIENT.INI and the values options are built on;
 // the circular trace log; and every file
 // the framework writes stays this user's alone.
 #include <sys/stat.h>
@@ -77,6 +77,24 @@ TEST_F(OptionsTest, TheOptionsFileOverridesInAnyLetterCaseAndEachKindOfFlagIsRea
     none->start();
     EXPECT_FALSE(none->settings().includeMemory || none->settings().writeToDisk);
     EXPECT_FALSE(std::filesystem::exists(path("circ0001.log")));
+}
+
+// Found by the settings values fuzz target: numbers at the edges of their range.
+TEST(ValueTest, NumbersTheirRoundingAndTheirRange) {
+    const std::nullopt_t no = std::nullopt;
+    const std::pair<Value, std::optional<double>> numbers[] = {{Value::flag(true), -1.0}, {"  -3.25  ", -3.25},
+        {"1e3", 1000.0}, {Value(), no}, {"   ", no}, {"12abc", no}, {"1 2", no}, {"inf", no}, {"nan", no}};
+    for (const auto& [value, number] : numbers) EXPECT_EQ(value.number(), number) << '"' << value.text() << '"';
+    const std::pair<Value, std::optional<int16_t>> to16[] = {{Value(0.5), 0}, {Value(1.5), 2}, {Value(-2.5), -2},
+        {Value(2.5001), 3}, {Value(32767.4), 32767}, {Value(32767.5), no}, {Value(-32768.5), -32768},
+        {Value(-32768.6), no}, {"abc", no}, {Value(std::numeric_limits<double>::quiet_NaN()), no}};
+    for (const auto& [value, expected] : to16) EXPECT_EQ(value.toInt16(), expected) << '"' << value.text() << '"';
+    EXPECT_EQ(Value(2147483647.0).toInt32(), std::numeric_limits<int32_t>::max());
+    EXPECT_FALSE(Value(2147483647.5).toInt32());
+    EXPECT_FALSE(Value(-std::numeric_limits<double>::infinity()).toInt32());
+    const std::pair<const char*, double> leading[] = {{"  -3.5e2x", -350.0}, {"1.25.5", 1.25}, {".5", 0.5},
+        {"5e", 5.0}, {"5e+", 5.0}, {"abc", 0.0}, {"-", 0.0}, {".", 0.0}};
+    for (const auto& [text, expected] : leading) EXPECT_EQ(leadingNumber(text), expected) << '"' << text << '"';
 }
 
 // A record as its slot holds it: cut or padded with blanks to size - 2, then CR LF.
