@@ -243,38 +243,6 @@ protected:
     }
 };
 
-// A library whose playlist attribute the test chooses.
-struct Library final : platform::PlaylistArray {
-    std::vector<platform::PlaylistPtr> playlists;
-    int32_t count() const override { return static_cast<int32_t>(playlists.size()); }
-    platform::PlaylistPtr item(int32_t i) const override { return playlists.at(static_cast<size_t>(i)); }
-};
-
-TEST_F(SelPlaylistTest, ListsSplitTheLibraryLeaveEmptyPlaylistsOutAndOkNeedsRows) {
-    auto library = std::make_shared<Library>();
-    using platform::simulated::makePlaylist;
-    library->playlists = {makePlaylist(playlistOf("A", 3), "Auto"), makePlaylist(playlistOf("B", 0), "Auto"),
-                          makePlaylist(playlistOf("C", 5), "Static"), makePlaylist(playlistOf("D", 2), "auto")};
-    player::AudioPlayer().setPlayListArray(library);
-    open();
-    EXPECT_THAT(texts(dialog.lvAuto()), ElementsAre("A"));
-    EXPECT_THAT(texts(dialog.lvStandard()), ElementsAre("C", "D"));
-    EXPECT_TRUE(dialog.okEnabled());
-    dialog.tabPlaylists_Click(frmSelPlaylist::tabCdroms);
-    EXPECT_FALSE(dialog.okEnabled()) << "the CD list is filled only by a refresh";
-
-    for (const bool fails : {false, true}) {
-        scenario.playlists = {playlistOf("Empty", 0), playlistOf("Also empty", 0, true)};
-        scenario.libraryFails = fails;  // the host then holds no playlist array at all
-        player::unloadAudioPlayer();
-        frmSelPlaylist empty;
-        empty.Form_Load();
-        EXPECT_TRUE(empty.lvStandard().rows.empty() && empty.lvAuto().rows.empty());
-        empty.tabPlaylists_Click(frmSelPlaylist::tabAuto);
-        EXPECT_FALSE(empty.okEnabled()) << fails;
-    }
-}
-
 TEST_F(SelPlaylistTest, RefreshListsCdDrivesWithSignedSerialsAndTheSelectedRowDecidesOk) {
     drives->add("C", "", 0)->type = platform::drive_type::Fixed;
     drives->add("F", "", 0, false);
@@ -348,31 +316,6 @@ TEST_F(SelPlaylistTest, OkOnTheCdTabNeedsAReadyDiscAndHandsBackItsCriterion) {
     open();
     dialog.cmdCancel_Click();
     EXPECT_EQ(values(), "|-1|E:|||0|1|-1") << "Cancel keeps the drive of the last CD";
-}
-
-TEST_F(SelPlaylistTest, CloseRequestsByReasonAndTheStateAHiddenDialogKeeps) {
-    const std::vector<std::pair<UnloadMode, bool>> cases = {
-        {UnloadMode::SystemShutdown, false}, {static_cast<UnloadMode>(9), false},
-        {UnloadMode::ControlMenu, true},     {UnloadMode::FromCode, true},  // the last leaves it loaded
-    };
-    for (const auto& [mode, refused] : cases) {
-        open();
-        dialog.setSelectedPlaylist("Jazz");
-        EXPECT_EQ(dialog.Form_QueryUnload(mode), refused) << static_cast<int>(mode);
-        EXPECT_EQ(dialog.Cancelled(), refused ? VTrue : VFalse);
-        EXPECT_EQ(dialog.SelectedPlaylist(), refused ? "" : "Jazz");
-    }
-    scenario.playlists.push_back(playlistOf("Added later", 1));
-    player::unloadAudioPlayer();
-    onCdTabWithDrives();
-    dialog.lvCDROMS_ItemClick(1);
-    dialog.Form_QueryUnload(UnloadMode::ControlMenu);
-    open();
-    EXPECT_EQ(dialog.currentTab(), frmSelPlaylist::tabCdroms);
-    EXPECT_EQ(dialog.lvCDROMS().selectedIndex, 1);
-    EXPECT_EQ(dialog.lvStandard().rows.size(), 2u) << "the lists are built once";
-    dialog.cmdRefreshCDROMS_Click();
-    EXPECT_EQ(dialog.lvCDROMS().selectedIndex, 0) << "a refresh starts from the first row";
 }
 
 TEST_F(SelPlaylistTest, MoreMenuChecksOnlyAReadySelectionAndShowsThePlayersVersion) {

@@ -45,40 +45,6 @@ TEST_F(OptionsTest, NumberTextAndFixedOptions) {
     EXPECT_TRUE(fs->option(0, "Get").text().starts_with("6.6 ("));
 }
 
-// The options file overrides what the program set before start, in any letter
-// case. Force System Info and Write To Disk are on for a number above zero in
-// their seven characters; Silent Run (one character) and Attach Log for any
-// number but 0; the circular log when its value starts with "1".
-TEST_F(OptionsTest, TheOptionsFileOverridesInAnyLetterCaseAndEachKindOfFlagIsRead) {
-    const std::tuple<std::string, bool, bool, bool, bool> cases[] = {  // value, positive, one character, attach, circular
-        {"1", true, true, true, true}, {"0.5", true, false, true, false}, {"7 days", true, true, true, false},
-        {"0000001", true, false, true, false}, {"00000001", false, false, true, false},
-        {"-1", false, false, true, false}, {"10", true, true, true, true}, {"1x", true, true, true, true},
-        {"0", false, false, false, false}, {"yes", false, false, false, false}, {"", false, false, false, false}};
-    for (const auto& [v, positive, oneCharacter, attach, circular] : cases) {
-        ScopedFramework own;
-        configure(*own);
-        own->option(12, Value::flag(false));
-        writeOptions("[PREFERENCES]\nForce System Info=" + v + "\nsilent run=" + v + "\n[LOG FILE]\nWrite To Disk=" + v +
-                     "\nLog File=trace.log\nCircularLog=" + v + "\n[CircularLog]\nFileName=c.log\n[DefectReport]\n"
-                     "Attach Log=" + v + "\n[INCLUDE]\nUser=0\n");
-        own->start();
-        const Settings& s = own->settings();
-        EXPECT_EQ(std::vector<bool>({s.forceSystemInfo, s.writeToDisk, s.silentRun, s.attachLog, s.circularLog,
-                                     s.includeMemory, s.includeUser}),
-                  std::vector<bool>({positive, positive, oneCharacter, attach, circular, true, false}))
-            << '"' << v << '"';
-        EXPECT_EQ(s.logFile, positive ? path("trace.log").string() : "") << '"' << v << '"';
-        std::filesystem::remove(path("c.log"));
-    }
-    ScopedFramework none;  // without a file the include flags stay off and nothing is created
-    configure(*none);
-    std::filesystem::remove(path("FSCLIENT.INI"));
-    none->start();
-    EXPECT_FALSE(none->settings().includeMemory || none->settings().writeToDisk);
-    EXPECT_FALSE(std::filesystem::exists(path("circ0001.log")));
-}
-
 // Found by the settings values fuzz target: numbers at the edges of their range.
 TEST(ValueTest, NumbersTheirRoundingAndTheirRange) {
     const std::nullopt_t no = std::nullopt;
@@ -196,30 +162,6 @@ TEST_F(CircularLogTest, SettingsThatCannotWorkSwitchTheLogOff) {
             << ui->boxes[0].text;
         EXPECT_FALSE(std::filesystem::exists(path("circ.log")) && circular() != "CIRCULAR\r\n") << reason;
     }
-}
-
-// A file that cannot be opened switches the log off: silently at start, and
-// when option 27 switches it on again, with a box in the development environment only.
-TEST_F(CircularLogTest, AFileThatCannotBeOpenedSwitchesTheLogOff) {
-    for (const bool inDevelopment : {false, true}) {
-        ui->boxes.clear();
-        debugger = inDevelopment;
-        ScopedFramework own;
-        configure(*own);
-        circularOptions("64", "3", "missing/circ.log");
-        own->start();
-        EXPECT_FALSE(own->settings().circularLog);
-        own->option(27, Value::flag(true));
-        own->push("modMain", "Sub B", "");
-        own->push("modMain", "Sub C", "");  // off again: the next record tries no more
-        EXPECT_FALSE(own->settings().circularLog);
-        EXPECT_EQ(own->depth(), 2);
-        ASSERT_EQ(ui->boxes.size(), inDevelopment ? 1u : 0u);
-        if (inDevelopment) {
-            EXPECT_EQ(ui->boxes[0].text, "Could not open circular log file " + path("missing/circ.log").string());
-        }
-    }
-    EXPECT_FALSE(std::filesystem::exists(path("missing")));
 }
 
 class PrivateFilesTest : public FrameworkTest {};

@@ -46,7 +46,7 @@ inline std::string uriOf(const fs::path& file) { return library::fileUri(file.st
 // switch without a gap), "steady*" of 4 s (met playing by any control).
 struct TestFiles {
     fs::path folder = fs::temp_directory_path() / ("lumo-gst-test-" + std::to_string(::getpid()));
-    fs::path wav = folder / "tone.wav", garbage = folder / "garbage.mp3", truncatedFlac = folder / "truncated.flac";
+    fs::path wav = folder / "tone.wav";
     std::vector<fs::path> tones, longTones, steadyTones;
 
     TestFiles() {
@@ -58,12 +58,6 @@ struct TestFiles {
                 into->push_back(folder / (name + std::to_string(i) + ".wav"));
                 lumo::testing::writeTone(into->back(), seconds);
             }
-        std::string noise(8000, '\0');
-        uint32_t seed = 12345;
-        for (char& byte : noise) byte = static_cast<char>((seed = seed * 1664525u + 1013904223u) >> 24);
-        std::ofstream(garbage, std::ios::binary) << noise;
-        EXPECT_TRUE(lumo::testing::encodeTone(truncatedFlac, 0.3, "flacenc"));
-        fs::resize_file(truncatedFlac, 60);
     }
     ~TestFiles() { fs::remove_all(folder); }
 };

@@ -225,55 +225,6 @@ protected:
     std::set<fs::path> readSet() const { return {reads.begin(), reads.end()}; }
 };
 
-TEST_F(TrackIndexTest, HoldsEveryMediaFileAndARefreshReadsOnlyNewAndChangedOnes) {
-    const fs::path flac = music / "Miles/01 So What.flac", mp3 = music / "noxing.mp3", clip = music / "clip.ogv",
-                   wav = music / "short.wav", odd = music / (Latin1Cafe + ".wav"), fake = music / "fake.mp3";
-    copySample(Kind::Flac, flac);  // its tags and length as indexed: AutoPlaylistTest
-    copySample(Kind::Mp3VbrNoXing, mp3);  // its length only from walking its frames
-    copySample(Kind::OggTheora, clip);
-    writeWav(wav, 1.5);
-    writeWav(odd, 1);  // a name that is no UTF-8
-    writeText(fake, "a text file with an audio name\n");
-    writeText(music / "cover.jpg", "not read");
-    copySample(Kind::Flac, music / ".hidden/secret.flac");
-    auto library = open();
-    const IndexReport first = library->refresh();
-    EXPECT_EQ(first.stored, 5);
-    EXPECT_EQ(first.rejected, 1);
-    EXPECT_EQ(readSet(), (std::set<fs::path>{flac, mp3, clip, wav, odd, fake}));
-    EXPECT_NEAR(indexed(mp3)->duration.value_or(0), 3.019, 0.08);
-    EXPECT_NEAR(indexed(wav)->duration.value_or(0), 1.5, 0.001);
-    EXPECT_EQ(indexed(odd)->title, "caf\xEF\xBF\xBD");
-    EXPECT_EQ(fileUri(odd), "file://" + music.string() + "/caf%E9.wav");
-    EXPECT_EQ(indexed(fake), std::nullopt);
-    EXPECT_EQ(loggedWith({"not an audio file", "fake.mp3"}), 1) << allLogged();
-
-    reads.clear();
-    EXPECT_EQ(library->refresh().unchanged, 6);  // the text file posing as MP3 included
-    EXPECT_TRUE(reads.empty());
-    const int64_t firstSeen = clock;
-    clock += 10 * Day;
-    const fs::path added = music / "new.wav";
-    ASSERT_TRUE(tag(flac, {"Retagged", "", "", "", 0, 0}));
-    writeWav(added, 2);
-    fs::remove(wav);
-    const IndexReport report = library->refresh();
-    EXPECT_EQ(readSet(), (std::set<fs::path>{flac, added}));
-    EXPECT_EQ(report.stored, 2);
-    EXPECT_EQ(report.removed, 1);
-    EXPECT_EQ(indexed(flac)->title, "Retagged");
-    EXPECT_EQ(indexed(flac)->added, firstSeen);  // first seen, not last read
-    EXPECT_EQ(indexed(added)->added, clock);
-    EXPECT_EQ(loggedWith({"fake.mp3"}), 1);  // not read, so not reported, again
-    reads.clear();
-    open()->getAll();  // a new library on the same index reads nothing
-    EXPECT_TRUE(reads.empty());
-    // Nor on an index of the first version, which had no table of playlist files.
-    ASSERT_EQ(sqlite3_exec_on(indexFile, "DROP TABLE playlist_files; PRAGMA user_version = 1"), SQLITE_OK);
-    open()->getAll();
-    EXPECT_TRUE(reads.empty()) << allLogged();
-}
-
 // TagLib is read in a module loaded with the first file: found beside the
 // library (or by a program of the build tree in the build tree), and a
 // missing one says so instead of failing each file.

@@ -71,7 +71,4 @@ inline fs::path copySample(Kind kind, const fs::path& to) {
     return to;
 }
 
-// A name whose bytes are no UTF-8.
-inline const std::string Latin1Cafe = "caf\xE9";
-
 }  // namespace lumo::platform::library::testing
