@@ -6,7 +6,6 @@
 #include <random>
 
 #include "gst_test_support.h"
-#include "platform/gst/audio_sink.h"
 #include "platform/gst/error_classes.h"
 #include "platform/gst/play_order.h"
 #include "platform/gst/play_states.h"
@@ -246,20 +245,6 @@ INSTANTIATE_TEST_SUITE_P(Player, Output,
                                            Setting{"halfLeft", 100, -50, false, 100, -50, 0.5f, 0.25f},
                                            Setting{"mute", 100, 0, true, 100, 0, 0.0f, 0.0f}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(AudioOutput, TheGivenOneThenTheEnvironmentsAndOneThatCannotOpenIsReplaced) {
-    ::setenv("LUMO_AUDIO_SINK", "fakesink", 1);  // each test runs in a process of its own
-    EXPECT_EQ(resolveSinkDescription("pulsesink"), "pulsesink");
-    EXPECT_EQ(resolveSinkDescription(""), "fakesink");
-    ASSERT_TRUE(ensureGstreamer());
-    const std::string unopenable = "filesink location=" + (files().folder / "no-such-folder" / "out.raw").string();
-    std::string why;
-    GstElement* sink = makeAudioSink(unopenable, &why);
-    ASSERT_NE(sink, nullptr);
-    EXPECT_STREQ(GST_OBJECT_NAME(sink), "fallback-audio-sink");
-    EXPECT_EQ(why, "the sink '" + unopenable + "' cannot be opened");
-    gst_object_unref(sink);
-}
 
 // The pipeline's state changes must never meet playbin switching items on a
 // streaming thread (handover.h); a hang fails through the test's timeout.
