@@ -1,6 +1,6 @@
-// The reports an error makes: the system information report from facts a test
-// sets, and the mail the error entry
-// sends through sendmail or into the outbox, read back as a recipient would.
+// The reports an error makes: the system information report from facts a
+// test sets, and the mail the error entry sends through sendmail or into the
+// outbox, read back as a recipient would.
 #include <signal.h>
 #include <unistd.h>
 

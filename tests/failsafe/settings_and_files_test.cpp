@@ -1,6 +1,6 @@
-// The options, FSCLIENT.INI and the values options are built on;
-// the circular trace log; and every file
-// the framework writes stays this user's alone.
+// The options, FSCLIENT.INI and the values options are built on; the
+// circular trace log; and every file the framework writes stays this user's
+// alone.
 #include <sys/stat.h>
 #include <unistd.h>
 
