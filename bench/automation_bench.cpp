@@ -22,6 +22,7 @@
 
 #include "lumo/lumo_audio_client.h"
 #include "tests/support/generated_media.h"
+#include "bench/bench_summary.h"
 
 namespace {
 
@@ -181,8 +182,6 @@ double childMedian(const std::string& what, int runs, bool small = true) {
     return values[values.size() / 2];
 }
 
-std::map<std::string, double> medianUs;  // by benchmark
-
 void InitialiseStandard(benchmark::State& state, const char* name) {
     lumo::LUMOAudio audio = lumo::LUMOAudio::create();
     if (!audio.InitialisePL(standardPlaylist(name)).activated) state.SkipWithError("the playlist did not activate");
@@ -199,30 +198,21 @@ void InitialiseDiscBySerialAmong4(benchmark::State& state) {
 }
 BENCHMARK(InitialiseDiscBySerialAmong4)->Unit(benchmark::kMicrosecond);
 
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            medianUs[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-    }
-};
-
-const char* verdict(bool met) { return met ? "met" : "MISSED"; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]).rfind("--child=", 0) == 0) return runChild(argv[i] + 8);
     Home home;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    using lumo::bench::verdict;
+    const char* const activations[] = {"InitialiseStandard/100", "InitialiseStandard/100000",
+                                       "InitialiseDiscBySerialAmong4"};
+    std::map<std::string, double> medianUs;  // of the activations that ran
+    const int status = lumo::bench::runBenchmarks(argc, argv, [&](const lumo::bench::SummaryReporter& runs) {
+        for (const char* name : activations)
+            if (runs.time(name) > 0) medianUs[name] = runs.time(name);
+    });
+    if (status != 0) return status;
 
     const double lumoFirst = childMedian("lumo-first", 7), vlcFirst = childMedian("vlc-first", 7);
     const double lumoRss = childMedian("rss-lumo", 5), bareRss = childMedian("rss-bare", 5);
@@ -230,9 +220,9 @@ int main(int argc, char** argv) {
     std::printf("\nSummary (medians)\n");
     std::printf("  first object in a fresh process: %8.1f ms; libVLC instance + player: %8.1f ms; ratio %.2f   goal <= 0.5: %s\n",
                 lumoFirst / 1000, vlcFirst / 1000, lumoFirst / vlcFirst, verdict(vlcFirst > 0 && lumoFirst <= 0.5 * vlcFirst));
-    for (const auto& [what, name] : {std::pair{"InitialisePL, 100-item playlist:", "InitialiseStandard/100"},
-                                     {"InitialisePL, 100,000-item playlist:", "InitialiseStandard/100000"},
-                                     {"InitialisePL, disc by serial among 4 drives:", "InitialiseDiscBySerialAmong4"}}) {
+    for (const auto& [what, name] : {std::pair{"InitialisePL, 100-item playlist:", activations[0]},
+                                     {"InitialisePL, 100,000-item playlist:", activations[1]},
+                                     {"InitialisePL, disc by serial among 4 drives:", activations[2]}}) {
         const double us = medianUs.count(name) ? medianUs[name] : -1;
         std::printf("  %-45s %8.1f us   goal <= 5000 us: %s\n", what, us, verdict(us >= 0 && us <= 5000));
     }

@@ -12,6 +12,7 @@
 
 #include "platform/linux/linux_drive_service.h"
 #include "platform/user_settings.h"
+#include "bench/bench_summary.h"
 
 namespace {
 
@@ -45,8 +46,6 @@ private:
     std::unique_ptr<linux_drives::LinuxDriveService> service_;
 };
 
-double walkMedian = 0;
-
 void DrivesWalkWithSerials(benchmark::State& state) {
     EightImages images;
     int64_t sum = 0;
@@ -61,28 +60,12 @@ void DrivesWalkWithSerials(benchmark::State& state) {
 }
 BENCHMARK(DrivesWalkWithSerials)->Unit(benchmark::kMicrosecond);
 
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median")
-                walkMedian = run.GetAdjustedRealTime();  // microseconds, the benchmark's unit
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\nSummary (median)\n  8 drives with volume data: %8.1f us   goal <= 1000 us: %s\n", walkMedian,
-                    walkMedian <= 1000 ? "met" : "MISSED");
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return lumo::bench::runBenchmarks(argc, argv, [](const lumo::bench::SummaryReporter& runs) {
+        const double walk = runs.time("DrivesWalkWithSerials");  // microseconds, the benchmark's unit
+        std::printf("\nSummary (median)\n  8 drives with volume data: %8.1f us   goal <= 1000 us: %s\n", walk,
+                    lumo::bench::verdict(walk <= 1000));
+    });
 }

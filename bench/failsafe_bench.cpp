@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 
 #include "failsafe/failsafe.h"
+#include "bench/bench_summary.h"
 
 namespace {
 
@@ -85,42 +85,20 @@ void PushPopCircularLog(benchmark::State& state) {
 }
 BENCHMARK(PushPopCircularLog);
 
-// Prints the runs as usual and keeps each benchmark's median for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            const double ns = run.GetAdjustedRealTime();
-            medians_[run.run_name.function_name] = ns;
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto get = [&](const char* name) { return medians_.count(name) ? medians_[name] : 0.0; };
-        const double pair = get("PushPopNoSink"), spdlog = get("SpdlogNullSink"), circular = get("PushPopCircularLog");
-        std::printf("\nSummary (medians)\n");
-        std::printf("  push+pop, no sink:        %8.2f ns   goal <= 10 ns: %s\n", pair, pair <= 10 ? "met" : "MISSED");
-        if (spdlog > 0)
-            std::printf("  spdlog call, null sink:   %8.2f ns   push+pop / spdlog = %.2f, goal <= 0.20: %s\n", spdlog,
-                        pair / spdlog, pair / spdlog <= 0.2 ? "met" : "MISSED");
-        std::printf("  procedure mechanism:      %8.2f ns\n", get("ProcedureNoSink"));
-        std::printf("  circular log, per record: %8.2f ns   goal <= 2000 ns: %s\n", circular / 2,
-                    circular / 2 <= 2000 ? "met" : "MISSED");
-    }
-
-private:
-    std::map<std::string, double> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    using lumo::bench::verdict;
+    return lumo::bench::runBenchmarks(argc, argv, [](const lumo::bench::SummaryReporter& runs) {
+        const double pair = runs.time("PushPopNoSink"), spdlog = runs.time("SpdlogNullSink");
+        const double circular = runs.time("PushPopCircularLog");
+        std::printf("\nSummary (medians)\n");
+        std::printf("  push+pop, no sink:        %8.2f ns   goal <= 10 ns: %s\n", pair, verdict(pair <= 10));
+        if (spdlog > 0)
+            std::printf("  spdlog call, null sink:   %8.2f ns   push+pop / spdlog = %.2f, goal <= 0.20: %s\n", spdlog,
+                        pair / spdlog, verdict(pair / spdlog <= 0.2));
+        std::printf("  procedure mechanism:      %8.2f ns\n", runs.time("ProcedureNoSink"));
+        std::printf("  circular log, per record: %8.2f ns   goal <= 2000 ns: %s\n", circular / 2,
+                    verdict(circular / 2 <= 2000));
+    });
 }

@@ -25,6 +25,7 @@
 #include "platform/library/media_library.h"
 #include "platform/library/mp3_frames.h"
 #include "platform/library/track_index.h"
+#include "bench/bench_summary.h"
 
 namespace {
 
@@ -320,26 +321,15 @@ void Mp3Length(benchmark::State& state) {
 }
 BENCHMARK(Mp3Length)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
-// Prints the runs as usual and keeps each benchmark's median for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            const std::string name =
-                run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
-            medians_[name] = run.GetAdjustedRealTime();  // in the benchmark's unit, milliseconds
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto get = [&](const char* name) { return medians_.count(name) ? medians_[name] : 0.0; };
-        const auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
-        const double small = get("ActivateByName/100000"), large = get("ActivateByName/1000000");
-        const double jazz = get("AutoPlaylist/0"), nineties = get("AutoPlaylist/1");
-        const double taglib = get("TagLibLoop"), indexing = get("IndexFiles"), first = get("FirstGetAll");
-        const double firstEver = get("FirstGetAllWithoutIndex");
+}  // namespace
+
+int main(int argc, char** argv) {
+    using lumo::bench::verdict;
+    return lumo::bench::runBenchmarks(argc, argv, [](const lumo::bench::SummaryReporter& runs) {
+        const double small = runs.time("ActivateByName/100000"), large = runs.time("ActivateByName/1000000");
+        const double jazz = runs.time("AutoPlaylist/0"), nineties = runs.time("AutoPlaylist/1");
+        const double taglib = runs.time("TagLibLoop"), indexing = runs.time("IndexFiles");
+        const double first = runs.time("FirstGetAll"), firstEver = runs.time("FirstGetAllWithoutIndex");
         std::printf("\nSummary (medians; a line is left out when its benchmarks did not run)\n");
         if (small > 0)
             std::printf("  getByName + 100 items, 100,000 tracks:   %8.3f ms   goal <= 2 ms: %s\n", small,
@@ -362,24 +352,10 @@ public:
                 "  indexing 2,000 files:                    %8.1f ms   TagLib loop %.1f ms, speed %.2fx, goal >= "
                 "0.70x: %s\n",
                 indexing, taglib, taglib / indexing, verdict(taglib / indexing >= 0.7));
-        if (get("Mp3Length/2") > 0)
+        if (runs.time("Mp3Length/2") > 0)
             std::printf(
                 "  MP3 without Xing, 4 minutes:             TagLib %.3f ms (a guess), frame walk %.3f ms, "
                 "discoverer %.3f ms\n",
-                get("Mp3Length/0"), get("Mp3Length/1"), get("Mp3Length/2"));
-    }
-
-private:
-    std::map<std::string, double> medians_;
-};
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+                runs.time("Mp3Length/0"), runs.time("Mp3Length/1"), runs.time("Mp3Length/2"));
+    });
 }

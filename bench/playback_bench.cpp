@@ -14,13 +14,13 @@
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
 #include "platform/gst/gst_media_player.h"
+#include "bench/bench_summary.h"
 
 namespace {
 
@@ -265,52 +265,26 @@ void PlayToFirstBuffer(benchmark::State& state) {
 }
 BENCHMARK(PlayToFirstBuffer)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
 
-// Prints the runs as usual and keeps each benchmark's median for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            const auto counter = [&](const char* name) {
-                auto found = run.counters.find(name);
-                return found == run.counters.end() ? 0.0 : static_cast<double>(found->second);
-            };
-            medians_[run.run_name.function_name] = {counter("player_ms"), counter("gstplay_ms"), counter("ratio")};
-        }
+// One line of the summary: the two sides' medians and their ratio.
+void summaryLine(const lumo::bench::SummaryReporter& runs, const char* what, const char* name) {
+    const double player = runs.counter(name, "player_ms"), reference = runs.counter(name, "gstplay_ms");
+    const double ratio = runs.counter(name, "ratio");
+    if (ratio <= 0) {
+        std::printf("  %-22s not measured\n", what);
+        return;
     }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\nSummary (medians, ms; the two take turns in each iteration)\n");
-        line("open to ready (10)", "OpenToReady");
-        line("play to first buffer", "PlayToFirstBuffer");
-    }
-
-private:
-    struct Figures {
-        double player = 0, reference = 0, ratio = 0;
-    };
-    void line(const char* what, const char* name) {
-        const Figures f = medians_.count(name) ? medians_[name] : Figures{};
-        if (f.ratio <= 0) {
-            std::printf("  %-22s not measured\n", what);
-            return;
-        }
-        std::printf("  %-22s player %7.3f   GstPlay %7.3f   ratio %.2f, goal <= 1.00: %s\n", what, f.player,
-                    f.reference, f.ratio, f.ratio <= 1.0 ? "met" : "MISSED");
-    }
-    std::map<std::string, Figures> medians_;
-};
+    std::printf("  %-22s player %7.3f   GstPlay %7.3f   ratio %.2f, goal <= 1.00: %s\n", what, player, reference, ratio,
+                lumo::bench::verdict(ratio <= 1.0));
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     gst_init(nullptr, nullptr);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     flac();
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return lumo::bench::runBenchmarks(argc, argv, [](const lumo::bench::SummaryReporter& runs) {
+        std::printf("\nSummary (medians, ms; the two take turns in each iteration)\n");
+        summaryLine(runs, "open to ready (10)", "OpenToReady");
+        summaryLine(runs, "play to first buffer", "PlayToFirstBuffer");
+    });
 }

@@ -16,6 +16,7 @@
 #include "player/audio_player_host.h"
 #include "report/check_playlist.h"
 #include "tests/support/generated_media.h"
+#include "bench/bench_summary.h"
 
 namespace {
 
@@ -75,38 +76,16 @@ void BM_DiscovererOf500Files(benchmark::State& state) {
 }
 BENCHMARK(BM_DiscovererOf500Files)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
-// The summary line: each side's median files per second and their ratio.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            const auto rate = run.counters.find("files_per_s");
-            if (rate == run.counters.end()) continue;
-            (run.run_name.function_name == "BM_CheckOf500Files" ? check_ : discoverer_) = rate->second.value;
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        if (check_ <= 0 || discoverer_ <= 0) return;
-        const double ratio = check_ / discoverer_;
-        std::printf("\nSummary (medians)\n  playlist check, 500 files:  %6.1f files/s; gst-discoverer %6.1f files/s; "
-                    "ratio %.2f   goal >= 0.50: %s\n",
-                    check_, discoverer_, ratio, ratio >= 0.5 ? "met" : "MISSED");
-    }
-
-private:
-    double check_ = 0, discoverer_ = 0;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return lumo::bench::runBenchmarks(argc, argv, [](const lumo::bench::SummaryReporter& runs) {
+        const double check = runs.counter("BM_CheckOf500Files", "files_per_s");
+        const double discoverer = runs.counter("BM_DiscovererOf500Files", "files_per_s");
+        if (check <= 0 || discoverer <= 0) return;
+        const double ratio = check / discoverer;
+        std::printf("\nSummary (medians)\n  playlist check, 500 files:  %6.1f files/s; gst-discoverer %6.1f files/s; "
+                    "ratio %.2f   goal >= 0.50: %s\n",
+                    check, discoverer, ratio, lumo::bench::verdict(ratio >= 0.5));
+    });
 }
