@@ -76,7 +76,7 @@ coverage: deps
 	find $(COV_DIR) -name '*.gcda' -delete
 	status=0; ctest --test-dir $(COV_DIR) --output-on-failure -j2 || status=$$?; \
 	gcovr --root . --object-directory $(COV_DIR) --exclude 'tests/' --exclude 'bench/' --exclude '$(COV_DIR)/' \
-		-j 2 --print-summary --gcov-ignore-parse-errors --txt $(COV_DIR)/coverage.txt; \
+		-j 2 --print-summary --txt $(COV_DIR)/coverage.txt; \
 	exit $$status
 
 # The product lines each test reaches, and those only it reaches.
