@@ -72,9 +72,11 @@ void EventQueue::push(EngineEvent event) {
     if (wake_) wake_();
 }
 
-std::deque<EngineEvent> EventQueue::takeAll() {
+std::vector<EngineEvent> EventQueue::takeAll() {
+    std::vector<EngineEvent> taken;
     std::lock_guard lock(mutex_);
-    return std::exchange(events_, {});
+    taken.swap(events_);
+    return taken;
 }
 
 bool EventQueue::empty() const {

@@ -50,8 +50,9 @@ public:
     explicit EventQueue(std::function<void()> wake = {}) : wake_(std::move(wake)) {}
 
     void push(EngineEvent event);
-    // Host thread: everything pushed so far.
-    std::deque<EngineEvent> takeAll();
+    // Host thread: everything pushed so far. Hosts poll: an empty queue
+    // costs no allocation.
+    std::vector<EngineEvent> takeAll();
     bool empty() const;
     // From now on pushes are kept aside and wake nobody (the pipeline is
     // being retired, or the player goes).
@@ -59,8 +60,8 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    std::deque<EngineEvent> events_;
-    std::deque<EngineEvent> retired_;  // pushed after close()
+    std::vector<EngineEvent> events_;
+    std::vector<EngineEvent> retired_;  // pushed after close()
     bool closed_ = false;
     std::function<void()> wake_;
 };

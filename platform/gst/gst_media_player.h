@@ -240,6 +240,7 @@ private:
     bool openedOnAssignment_ = false;  // by assigning the playlist, and no other opening since
     bool buffering_ = false;
     bool processing_ = false;
+    bool settleDue_ = true;  // an event or a pipeline task since the state was last settled
 
     PlayerEventHandler eventHandler_;
     std::deque<PlayerEvent> outbox_;

@@ -184,8 +184,11 @@ bool Pipeline::switchToFallbackSink() {
 void Pipeline::setUri(const std::string& uri) { handOver(playbin_, uri); }
 
 GstStateChangeReturn Pipeline::setState(GstState state) {
+    // Released after the change: the messages the last one left behind are
+    // many, and a change to playing must not wait for them.
+    const GstStateChangeReturn result = gst_element_set_state(playbin_, state);
     releaseDropped();
-    return gst_element_set_state(playbin_, state);
+    return result;
 }
 
 GstStateChangeReturn Pipeline::waitForState(GstClockTime limit) {

@@ -47,8 +47,9 @@ void GstMediaPlayer::processEvents() {
     processing_ = true;
     for (;;) {
         const std::shared_ptr<EventQueue> queue = events_;
-        std::deque<EngineEvent> events = queue->takeAll();
+        std::vector<EngineEvent> events = queue->takeAll();
         if (events.empty()) break;
+        settleDue_ = true;
         for (EngineEvent& event : events) {
             handle(event);
             if (events_ != queue) break;  // the pipeline was given up: the rest is its
@@ -217,6 +218,9 @@ void GstMediaPlayer::startFailed() {
 }
 
 void GstMediaPlayer::settle() {
+    // Only an event or a task moves the pipeline: a host polling a settled
+    // player asks the pipeline nothing.
+    if (!settleDue_) return;
     if (target_ == Target::Stopped || buffering_ || streamEpoch_ != epoch_ || !thread_->idle()) return;
     if (!pipeline_->settledIn(gstStateOf(static_cast<int>(target_)))) return;
     openDeadline_.reset();
@@ -226,6 +230,8 @@ void GstMediaPlayer::settle() {
                                                           : PlayState::Playing;
     if (state_ != reached) transition(reached);
     learn();
+    // A length not known yet is asked for again at the next look.
+    settleDue_ = !learned_.durationSeconds || !learned_.hasVideo;
 }
 
 void GstMediaPlayer::checkLimits() {

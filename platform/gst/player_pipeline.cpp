@@ -107,6 +107,7 @@ GstElement* GstMediaPlayer::pipelineElement() const { return pipeline_ ? pipelin
 
 void GstMediaPlayer::post(std::function<void(Pipeline&)> task, bool wait, bool closesGate) {
     if (!thread_) return;
+    settleDue_ = true;
     if (closesGate) {
         pipeline_->handover().close();
         nextOffered_ = false;
@@ -116,8 +117,8 @@ void GstMediaPlayer::post(std::function<void(Pipeline&)> task, bool wait, bool c
         // A switch that started before the host closed the gate lands
         // first; one that never lands is not waited for again.
         if (!pipeline->handover().waitForLanding(landing)) GST_WARNING("a gapless switch did not land");
-        pipeline->releaseDropped();
         task(*pipeline);
+        pipeline->releaseDropped();
     });
     if (wait) thread_->waitFor(ticket, limits_.hostWait);
 }
