@@ -44,12 +44,12 @@ Pipeline::Pipeline(const std::string& sinkDescription, std::shared_ptr<EventQueu
     g_object_set(playbin_, "audio-sink", sink_.load(), nullptr);
 
     // The default method mixes the channels and clips; "simple" only
-    // attenuates the other side.
+    // attenuates the other side. It joins the chain once the balance first
+    // leaves the centre (see setBalance).
     panorama_ = gst_element_factory_make("audiopanorama", "balance");
     if (panorama_) {
         gst_object_ref_sink(panorama_);
         gst_util_set_object_arg(G_OBJECT(panorama_), "method", "simple");
-        g_object_set(playbin_, "audio-filter", panorama_, nullptr);
     }
 
     bus_ = gst_element_get_bus(playbin_);
@@ -240,7 +240,24 @@ void Pipeline::setVolume(double cubic) {
 }
 
 void Pipeline::setBalance(double pan) {
-    if (panorama_) g_object_set(panorama_, "panorama", static_cast<gfloat>(pan), nullptr);
+    if (!panorama_) return;
+    g_object_set(panorama_, "panorama", static_cast<gfloat>(pan), nullptr);
+    if (pan == 0 || balanceInChain_) return;
+    // Every element in the chain costs each item's opening (a filter about a
+    // fifth of it), so the centred balance has none. playsink builds its
+    // audio chain again, with the filter, when its flags change: a flag for
+    // video only, set and cleared, makes it do so now. The rebuilt chain
+    // drops what the old one held, so an item that plays is sought to where
+    // it is.
+    g_object_set(playbin_, "audio-filter", panorama_, nullptr);
+    balanceInChain_ = true;
+    guint flags = 0;
+    g_object_get(playbin_, "flags", &flags, nullptr);
+    constexpr guint nativeVideo = 0x40;
+    g_object_set(playbin_, "flags", flags ^ nativeVideo, nullptr);
+    g_object_set(playbin_, "flags", flags, nullptr);
+    if (!atLeastPaused()) return;
+    if (const std::optional<double> at = positionSeconds()) seek(*at);
 }
 
 void Pipeline::setMute(bool on) { g_object_set(playbin_, "mute", on ? TRUE : FALSE, nullptr); }

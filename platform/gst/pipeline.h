@@ -83,6 +83,7 @@ private:
     GstElement* playbin_ = nullptr;
     std::atomic<GstElement*> sink_ = nullptr;
     GstElement* panorama_ = nullptr;
+    bool balanceInChain_ = false;  // the pipeline's thread
     GstBus* bus_ = nullptr;
     gulong aboutToFinish_ = 0, elementAdded_ = 0, sourceSetup_ = 0;
     std::shared_ptr<EventQueue> events_;

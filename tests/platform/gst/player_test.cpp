@@ -246,6 +246,49 @@ INSTANTIATE_TEST_SUITE_P(Player, Output,
                                            Setting{"mute", 100, 0, true, 100, 0, 0.0f, 0.0f}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A centred balance has no element in the chain; moved off the centre while
+// an item plays, it joins the chain in that item, which plays on from where
+// it was to its end.
+TEST(Balance, MovedWhileAnItemPlaysItTakesEffectInThatItem) {
+    struct Peaks {
+        std::atomic<bool> moved = false;
+        std::atomic<size_t> frames = 0;
+        float right[2] = {0, 0}, left = 0;  // right before and after the move; left after it
+    } peaks;
+    GstMediaPlayer player(nullptr, nullptr,
+                          "audioconvert ! audio/x-raw,format=F32LE,channels=2 ! "
+                          "fakesink name=capture sync=true signal-handoffs=true");
+    GstElement* bin = nullptr;
+    g_object_get(player.pipelineElement(), "audio-sink", &bin, nullptr);
+    GstElement* capture = gst_bin_get_by_name(GST_BIN(bin), "capture");
+    g_signal_connect(capture, "handoff", G_CALLBACK(+[](GstElement*, GstBuffer* buffer, GstPad*, Peaks* seen) {
+                         GstMapInfo map;
+                         if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return;
+                         const auto* samples = reinterpret_cast<const float*>(map.data);
+                         for (size_t i = 0; i + 1 < map.size / sizeof(float); i += 2) {
+                             seen->right[seen->moved] = std::max(seen->right[seen->moved], std::abs(samples[i + 1]));
+                             if (seen->moved) seen->left = std::max(seen->left, std::abs(samples[i]));
+                         }
+                         seen->frames += map.size / (2 * sizeof(float));
+                         gst_buffer_unmap(buffer, &map);
+                     }),
+                     &peaks);
+    player.settings().setMode("autoRewind", false);
+    player.setCurrentPlaylist(playlistOf({files().steadyTones[0]}));
+    ASSERT_TRUE(waitFor(player, S::Playing));
+    while (player.position() < 0.3 && player.playState() == S::Playing) std::this_thread::sleep_for(5ms);
+    player.settings().setBalance(-100);
+    std::this_thread::sleep_for(300ms);  // what the old chain still held has played
+    peaks.moved = true;
+    EXPECT_EQ(watch(player, [](S state) { return state == S::MediaEnded; }), (std::vector<S>{S::Playing, S::MediaEnded}));
+    EXPECT_NEAR(peaks.right[0], 0.5f, 0.005f);
+    EXPECT_NEAR(peaks.right[1], 0.0f, 0.005f);
+    EXPECT_NEAR(peaks.left, 0.5f, 0.005f);
+    EXPECT_NEAR(peaks.frames / 44100.0, 4.0, 0.1);  // sought back to where it was: nothing skipped
+    gst_object_unref(capture);
+    gst_object_unref(bin);
+}
+
 // The pipeline's state changes must never meet playbin switching items on a
 // streaming thread (handover.h); a hang fails through the test's timeout.
 TEST(Stress, ControlsDuringGaplessSwitchesNeverHang) {
