@@ -85,7 +85,6 @@ protected:
     }
 };
 
-// docs/interface.md is the operation table written out.
 TEST(InterfaceDocumentation, MatchesTheOperationTable) {
     EXPECT_EQ(lumo::testing::bytesOf(LUMO_SOURCE_DIR "/docs/interface.md"), interfaceMarkdown())
         << "regenerate with: build/automation/lumo-interface-doc > docs/interface.md";

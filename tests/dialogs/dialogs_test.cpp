@@ -135,8 +135,6 @@ protected:
     }
 };
 
-constexpr int32_t cancelledFlag = pl_error::PromptCancelled;
-
 using PromptForDiscTest = SelectionTest;
 
 TEST_F(PromptForDiscTest, WithoutDrivesOnlyCancelEndsItAndOnlyTheUsersCloseCountsAsCancel) {
@@ -151,7 +149,7 @@ TEST_F(PromptForDiscTest, WithoutDrivesOnlyCancelEndsItAndOnlyTheUsersCloseCount
     prompt.cmdCancel_Click();
     EXPECT_FALSE(prompt.loaded());
     EXPECT_EQ(prompt.PromptResult(), frmPromptForDisc::PromptCancelled);
-    EXPECT_EQ(prompt.CDError(), cancelledFlag);
+    EXPECT_EQ(prompt.CDError(), pl_error::PromptCancelled);
 
     scenario.drives = {{"F:"}};  // the next showing starts from a fresh list
     player::unloadAudioPlayer();
@@ -170,7 +168,7 @@ TEST_F(PromptForDiscTest, WithoutDrivesOnlyCancelEndsItAndOnlyTheUsersCloseCount
         closing.Form_QueryUnload(mode);
         EXPECT_FALSE(closing.loaded());
         EXPECT_EQ(closing.PromptResult(), user ? frmPromptForDisc::PromptCancelled : frmPromptForDisc::DriveConfirmed);
-        EXPECT_EQ(closing.CDError(), user ? earlier | cancelledFlag : earlier) << static_cast<int>(mode);
+        EXPECT_EQ(closing.CDError(), user ? earlier | pl_error::PromptCancelled : earlier) << static_cast<int>(mode);
     }
 }
 
@@ -233,14 +231,6 @@ protected:
         dialog.Show();
         dialog.Form_Activate();
     }
-    // D not ready, E "MUSIC" with serial 305441741, on the refreshed CD tab.
-    void onCdTabWithDrives() {
-        drives->add("D", "Audio CD", 0, false);
-        drives->add("E", "MUSIC", 0x1234ABCD);
-        open();
-        dialog.tabPlaylists_Click(frmSelPlaylist::tabCdroms);
-        dialog.cmdRefreshCDROMS_Click();
-    }
 };
 
 TEST_F(SelPlaylistTest, RefreshListsCdDrivesWithSignedSerialsAndTheSelectedRowDecidesOk) {
@@ -289,7 +279,11 @@ TEST_F(SelPlaylistTest, OkOnTheCdTabNeedsAReadyDiscAndHandsBackItsCriterion) {
     open();
     dialog.tabPlaylists_Click(frmSelPlaylist::tabCdroms);
     dialog.cmdOK_Click();  // before any refresh: no CD selected
-    onCdTabWithDrives();
+    drives->add("D", "Audio CD", 0, false);
+    drives->add("E", "MUSIC", 0x1234ABCD);
+    open();
+    dialog.tabPlaylists_Click(frmSelPlaylist::tabCdroms);
+    dialog.cmdRefreshCDROMS_Click();
     dialog.cmdOK_Click();  // D: is not ready
     ASSERT_EQ(ui->boxes.size(), 2u);
     EXPECT_TRUE(dialog.visible());

@@ -185,12 +185,10 @@ TEST_F(ErrorEntryTest, AChainFromAnotherComponentFillsFurtherSlots) {
 class ProcedureTest : public FrameworkTest {
 protected:
     std::deque<int16_t> answers;  // the error entry's answers, one per error
-    int asked = 0;
 
     void SetUp() override {
         FrameworkTest::SetUp();
         fs->setUserActionProvider([this]() -> int16_t {
-            ++asked;
             const int16_t answer = answers.empty() ? 0 : answers.front();
             if (!answers.empty()) answers.pop_front();
             return answer;

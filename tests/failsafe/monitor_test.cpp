@@ -244,9 +244,7 @@ TEST(MonitorPeers, AProgramOfAnotherUserIsRefusedAndNoProgramTalksToAForeignMoni
             char byte;
             return ::recv(fd, &byte, 1, 0) == 0 ? 0 : 11;  // closed by the monitor
         });
-        int status = -1;
-        ::waitpid(visitor, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(lumo::testing::waitForChild(visitor, 20s, "the visitor").status, 0);
         EXPECT_TRUE(monitor.said("refused a program of user 65534"));
         monitor.with([](MonitorServer& server) { EXPECT_EQ(server.programCount(), 0u); });
     }

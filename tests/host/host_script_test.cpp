@@ -88,7 +88,6 @@ TEST(ScriptParser, CallArgumentsAssignmentsAndHostVerbsAndBadLinesRefusedSayingW
     EXPECT_EQ(statementOf<Sleep>(":sleep 250").ms, 250);
     EXPECT_EQ(statementOf<Register>(R"(:register "/opt/a b/lib.so")").library, "/opt/a b/lib.so");
 
-    // Bad lines are refused, saying where.
     const std::vector<std::pair<const char*, const char*>> bad = {
         {R"(Volume "unclosed)", "column 8"}, {R"(F "a\n")", "column 5"}, {R"(F "a"b)", "column 5"},
         {R"(F a"b)", "column 4"},            {"Volume = 1 2", "exactly one value"}, {"Volume =", "exactly one value"},

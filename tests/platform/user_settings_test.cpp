@@ -1,6 +1,5 @@
 // The per-user settings store on a real INI file in a temporary home.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -8,6 +7,7 @@
 #include <regex>
 
 #include "platform/user_settings.h"
+#include "tests/support/child_process.h"
 #include "tests/temp_folder.h"
 
 namespace lumo::platform {
@@ -84,27 +84,21 @@ TEST_F(UserSettingsTest, TwoProcessesWritingAtOnceLoseNothing) {
     }
     ::close(gate[0]);
     ::close(gate[1]);
-    for (pid_t writer : writers) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(writer, &status, 0), writer);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writes that failed: " << WEXITSTATUS(status);
-    }
+    for (pid_t writer : writers)
+        EXPECT_EQ(lumo::testing::waitForChild(writer, std::chrono::seconds(60), "a writer").status, 0);
     for (int writer = 0; writer < 2; ++writer)
         for (int k = 0; k < keys; ++k)
             EXPECT_EQ(readSetting("LUMO Player", "Shared", key(writer, k)), "value of " + key(writer, k)) << "lost";
     EXPECT_EQ(readSection("LUMO Player", "Shared").size(), size_t{2 * keys + 1});
     // One section header, then only key=value lines; no copy left beside it.
-    std::ifstream file(settingsFileOf("LUMO Player"));
     const std::regex entry(R"([A-Za-z0-9]+=.*)");
     int sections = 0, entries = 0;
-    for (std::string line; std::getline(file, line);) {
+    for (const std::string& line : lumo::testing::linesOf(lumo::testing::bytesOf(settingsFileOf("LUMO Player")))) {
         sections += line == "[Shared]";
-        const bool isEntry = std::regex_match(line, entry);
-        entries += isEntry;
-        EXPECT_TRUE(isEntry || line.empty() || line == "[Shared]") << line;
+        entries += std::regex_match(line, entry);
+        EXPECT_TRUE(std::regex_match(line, entry) || line.empty() || line == "[Shared]") << line;
     }
-    EXPECT_EQ(sections, 1);
-    EXPECT_EQ(entries, 2 * keys + 1);
+    EXPECT_EQ(std::pair(sections, entries), std::pair(1, 2 * keys + 1)) << "sections, entries";
     const std::filesystem::directory_iterator folder(settingsFileOf("x").parent_path());
     EXPECT_EQ(std::distance(begin(folder), end(folder)), 1);
 }

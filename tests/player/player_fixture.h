@@ -75,14 +75,9 @@ protected:
     }
 
     // An audio disc of silent tracks (lengths in sectors) in drive `letter`.
-    void audioDisc(const std::string& letter, const std::string& name, std::vector<int> sectors) {
-        std::ofstream cue(home / (name + ".cue"));
-        cue << "FILE \"" << name << ".bin\" BINARY\n";
-        int start = 0;
-        for (size_t t = 0; t < sectors.size(); start += sectors[t++])
-            cue << "TRACK " << t + 1 << " AUDIO\nINDEX 01 " << start / 4500 << ":" << start / 75 % 60 << ":" << start % 75 << "\n";
-        std::ofstream(home / (name + ".bin")) << std::string(static_cast<size_t>(start) * 2352, '\0');
-        platform::writeSetting("LUMO Player", "Drives", letter, (home / (name + ".cue")).string());
+    void audioDisc(const std::string& letter, const std::string& name, const std::vector<int64_t>& sectors) {
+        const fs::path sheet = lumo::testing::writeAudioImage(home / name, sectors);
+        platform::writeSetting("LUMO Player", "Drives", letter, sheet.string());
     }
     // A data disc whose descriptor checksum (its serial number) is negative.
     void dataDisc(const std::string& letter, const std::string& volume) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace lumo::testing {
 
@@ -68,6 +69,20 @@ inline void writeWav(const std::filesystem::path& file, double seconds) {
 inline void writeTone(const std::filesystem::path& file, double seconds) {
     const WavFormat format;
     writeWav(file, sineSamples(440, static_cast<uint32_t>(seconds * format.rate), format, 16384), format);
+}
+
+// An audio disc image of silent tracks (their lengths in sectors): the CUE
+// sheet it returns, <stem>.cue, over a sparse <stem>.bin.
+inline std::filesystem::path writeAudioImage(const std::filesystem::path& stem, const std::vector<int64_t>& sectors) {
+    std::ofstream cue(stem.string() + ".cue");
+    cue << "FILE \"" << stem.filename().string() << ".bin\" BINARY\n";
+    int64_t start = 0;
+    for (size_t t = 0; t < sectors.size(); start += sectors[t++])
+        cue << "TRACK " << t + 1 << " AUDIO\nINDEX 01 " << start / 4500 << ":" << start / 75 % 60 << ":"
+            << start % 75 << "\n";
+    std::ofstream(stem.string() + ".bin").close();
+    std::filesystem::resize_file(stem.string() + ".bin", static_cast<uintmax_t>(start) * 2352);
+    return stem.string() + ".cue";
 }
 
 // Runs `gst-launch-1.0 <pipeline> ! filesink location=<file>` (the pipeline

@@ -126,8 +126,6 @@ TEST_F(CApi, CreationAndCallsFailApartConvertAndWriteBack) {
     EXPECT_EQ(lumo_unadvise(audio, cookie), LUMO_E_NOCONNECTION) << "once only";
 }
 
-// A host may unload the library only when no object of it and no lock on
-// its class factory is left.
 TEST_F(CApi, TheLibraryCanBeUnloadedOnlyWithoutObjectsAndLocks) {
     create();
     void* library = ::dlopen(LUMO_LIBRARY_FILE, RTLD_NOW | RTLD_NOLOAD);

@@ -222,7 +222,6 @@ protected:
         LibraryLog quiet([](std::string) {});
         return TrackIndex(indexFile, quiet).find(file);
     }
-    std::set<fs::path> readSet() const { return {reads.begin(), reads.end()}; }
 };
 
 // TagLib is read in a module loaded with the first file: found beside the

@@ -211,21 +211,9 @@ TEST(LinuxDrivesTest, ImagesInTheSettingsAreCdDrivesWithTheirVolumes) {
     lumo::testing::TempFolder home;
     std::vector<std::string> logged;
     const auto at = [&](const std::string& name) { return (home / name).string(); };
-    const auto audioImage = [&](const std::string& name, std::vector<int64_t> trackSectors) {
-        std::ofstream cue(home / (name + ".cue"));
-        cue << "FILE \"" << name << ".bin\" BINARY\n";
-        int64_t start = 0;
-        for (size_t t = 0; t < trackSectors.size(); ++t) {
-            cue << "TRACK " << t + 1 << " AUDIO\nINDEX 01 " << start / 4500 << ":" << (start / 75) % 60 << ":"
-                << start % 75 << "\n";
-            start += trackSectors[t];
-        }
-        std::ofstream(home / (name + ".bin")).close();
-        fs::resize_file(home / (name + ".bin"), static_cast<uintmax_t>(start) * 2352);
-    };
     ::setenv("HOME", home.path().c_str(), 1);
     ::unsetenv("XDG_CONFIG_HOME");
-    audioImage("three", {18342, 21869, 21023});  // tracks at 0, 18342, 40211; lead-out 61234
+    lumo::testing::writeAudioImage(home / "three", {18342, 21869, 21023});  // tracks at 0, 18342, 40211; lead-out 61234
     ASSERT_EQ(std::system(("mkdir -p '" + at("c") + "' && genisoimage -quiet -J -V 'Jolie Disque' -o '" +
                            at("data.iso") + "' '" + at("c") + "' 2>/dev/null").c_str()), 0);
     writeSetting("LUMO Player", "Drives", "D", at("three.cue"));
@@ -254,7 +242,7 @@ TEST(LinuxDrivesTest, ImagesInTheSettingsAreCdDrivesWithTheirVolumes) {
     // The drive found on the machine got the first free letter and keeps it.
     EXPECT_EQ(readSetting("LUMO Player", "Drives", "H"), "/dev/lumo-no-such-drive");
     // A disc put into G later is seen at the next query; ejecting it too.
-    audioImage("later", {30000, 30000});
+    lumo::testing::writeAudioImage(home / "later", {30000, 30000});
     EXPECT_TRUE(all[4]->isReady());
     EXPECT_EQ(all[4]->serialNumber(), 0x000200 + 0x062A00 + 60000);  // 00:02:00 + 06:42:00 + its length
     fs::remove(home / "later.bin");
