@@ -9,12 +9,14 @@
 // negative number (the player's failure class) and a description; errors met
 // while media open go to the error queue instead.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace lumo::platform {
@@ -188,6 +190,13 @@ public:
     // handler runs on the host's thread when it runs its event loop, never
     // inside a member the host called and never on a streaming thread.
     virtual void setEventHandler(PlayerEventHandler handler) = 0;
+    // For a host that waits for a state without an event loop of its own:
+    // returns once the player may have news (the play state is then read
+    // again), or after `limit`. A player without a pipeline of its own
+    // takes a short pause.
+    virtual void waitForNews(std::chrono::microseconds limit) {
+        std::this_thread::sleep_for(std::min(limit, std::chrono::microseconds(200)));
+    }
 };
 
 }  // namespace lumo::platform

@@ -2,7 +2,6 @@
 // played and stopped, each wait bounded by the time-out.
 #include <charconv>
 #include <optional>
-#include <thread>
 
 #include "common/message_boxes.h"
 #include "failsafe/framework.h"
@@ -130,9 +129,9 @@ private:
                     return;
                 }
                 if (player_->playState() == target) return;
-                // The player moves on its own threads; a short pause keeps
-                // the loop from taking a whole processor meanwhile.
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                // Woken by the player's news; the window's events run at
+                // least every few milliseconds meanwhile.
+                player_->waitForNews(std::chrono::milliseconds(5));
             }
         });
         if (!ran) return false;

@@ -67,6 +67,7 @@ void EventQueue::push(EngineEvent event) {
         return;
     }
     events_.push_back(std::move(event));
+    pushed_.notify_all();
     // Under the lock: once close() has returned, no wake is under way, and
     // whatever it wakes may go.
     if (wake_) wake_();
@@ -84,9 +85,15 @@ bool EventQueue::empty() const {
     return events_.empty();
 }
 
+void EventQueue::waitForPush(std::chrono::microseconds limit) {
+    std::unique_lock lock(mutex_);
+    pushed_.wait_for(lock, limit, [&] { return closed_ || !events_.empty(); });
+}
+
 void EventQueue::close() {
     std::lock_guard lock(mutex_);
     closed_ = true;
+    pushed_.notify_all();
 }
 
 }  // namespace lumo::platform::gst

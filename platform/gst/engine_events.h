@@ -6,6 +6,8 @@
 
 #include <gst/gst.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -54,12 +56,16 @@ public:
     // costs no allocation.
     std::vector<EngineEvent> takeAll();
     bool empty() const;
+    // Until something is pushed (at once when something is queued), or
+    // `limit` has passed.
+    void waitForPush(std::chrono::microseconds limit);
     // From now on pushes are kept aside and wake nobody (the pipeline is
     // being retired, or the player goes).
     void close();
 
 private:
     mutable std::mutex mutex_;
+    std::condition_variable pushed_;
     std::vector<EngineEvent> events_;
     std::vector<EngineEvent> retired_;  // pushed after close()
     bool closed_ = false;

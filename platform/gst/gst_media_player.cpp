@@ -179,6 +179,13 @@ void GstMediaPlayer::setEventHandler(PlayerEventHandler handler) {
     if (!eventHandler_) outbox_.clear();
 }
 
+void GstMediaPlayer::waitForNews(std::chrono::microseconds limit) {
+    if (const std::shared_ptr<EventQueue> queue = events_)
+        queue->waitForPush(limit);
+    else
+        MediaPlayer::waitForNews(limit);
+}
+
 void GstMediaPlayer::setModeChangeHandler(ModeChangeHandler handler) {
     catchUp();
     modeChanged_ = std::move(handler);

@@ -113,6 +113,8 @@ public:
     bool seek(double seconds) override;
     int32_t currentIndex() override;
     void setEventHandler(PlayerEventHandler handler) override;
+    // Until the pipeline tells something; it changes nothing itself.
+    void waitForNews(std::chrono::microseconds limit) override;
 
     // Handles the events that arrived. Every member a host calls does this
     // first; hosts and tests without an event loop may call it themselves.
