@@ -30,8 +30,11 @@ Pipeline::Pipeline(const std::string& sinkDescription, std::shared_ptr<EventQueu
     gst_object_ref_sink(playbin_);
     // Video is never shown: its stream runs into a clocked fake sink, so that
     // a file with only video plays its length like any other item, and no
-    // window system or GL is touched for it.
-    gst_util_set_object_arg(G_OBJECT(playbin_), "flags", "audio+video+soft-volume");
+    // window system or GL is touched for it. The audio goes to the output
+    // in the decoder's own format, without playsink's converter (a fifth of
+    // each item's opening), until an item's format is refused
+    // (switchToConverting).
+    gst_util_set_object_arg(G_OBJECT(playbin_), "flags", "audio+video+soft-volume+native-audio");
     if (GstElement* videoSink = gst_element_factory_make("fakesink", "no-video")) {
         g_object_set(videoSink, "sync", TRUE, nullptr);
         g_object_set(playbin_, "video-sink", videoSink, nullptr);
@@ -178,6 +181,17 @@ bool Pipeline::switchToFallbackSink() {
     if (GstElement* old = sink_.exchange(fallback)) gst_object_unref(old);
     fallback_ = true;
     g_object_set(playbin_, "audio-sink", fallback, nullptr);
+    return true;
+}
+
+bool Pipeline::switchToConverting() {
+    if (converts_) return false;
+    gst_element_set_state(playbin_, GST_STATE_NULL);
+    guint flags = 0;
+    g_object_get(playbin_, "flags", &flags, nullptr);
+    constexpr guint nativeAudio = 0x20;
+    g_object_set(playbin_, "flags", flags & ~nativeAudio, nullptr);
+    converts_ = true;
     return true;
 }
 

@@ -39,11 +39,15 @@ public:
     GstElement* playbin() const { return playbin_; }
     Handover& handover() { return handover_; }
     bool usesFallbackSink() const { return fallback_; }
+    bool converts() const { return converts_; }
 
     // The pipeline's thread.
     // Puts the fallback sink in place (the pipeline goes to NULL first);
     // false when it is in place already.
     bool switchToFallbackSink();
+    // Puts playsink's converter in front of the output for good (the
+    // pipeline goes to NULL first); false when it is there already.
+    bool switchToConverting();
     // A disc image's track plays through an appsrc (see cd_image_stream.h).
     void setUri(const std::string& uri);
     GstStateChangeReturn setState(GstState state);
@@ -93,6 +97,7 @@ private:
     std::mutex droppedMutex_;
     std::vector<GstMessage*> dropped_;
     std::atomic<bool> fallback_ = false;
+    std::atomic<bool> converts_ = false;
     std::atomic<bool> published_ = false;
 };
 

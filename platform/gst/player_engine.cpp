@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "platform/gst/engine_events.h"
@@ -33,6 +34,18 @@ bool typeNotFound(GstMessage* message) {
     const bool unknown = error && error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND;
     if (error) g_error_free(error);
     return unknown;
+}
+
+// A format that the output, or an element in front of it, does not take.
+bool notNegotiated(GstMessage* message) {
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    const bool refused = (error && error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_NEGOTIATION) ||
+                         (debug && std::strstr(debug, "not-negotiated"));
+    if (error) g_error_free(error);
+    g_free(debug);
+    return refused;
 }
 
 std::string secondsText(std::chrono::milliseconds limit) {
@@ -132,6 +145,14 @@ void GstMediaPlayer::handleError(EngineEvent& event) {
         const Target target = target_;
         post([](Pipeline& pipeline) { pipeline.switchToFallbackSink(); });
         if (currentIndex_ >= 0) open(currentIndex_, target, std::nullopt, true);
+        return;
+    }
+    if (!pipeline_->converts() && currentIndex_ >= 0 && notNegotiated(event.message)) {
+        // The output takes the decoders' formats as they are until one is
+        // refused; from then on playsink converts, and the item opens again.
+        const Target target = target_;
+        post([](Pipeline& pipeline) { pipeline.switchToConverting(); });
+        open(currentIndex_, target, std::nullopt, true);
         return;
     }
     if (!retried_ && state_ == PlayState::Transitioning && currentIndex_ >= 0 && currentUri_.starts_with("file:") &&

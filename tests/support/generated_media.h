@@ -17,6 +17,7 @@ namespace lumo::testing {
 struct WavFormat {
     uint32_t rate = 44100;
     uint16_t channels = 2;
+    uint16_t bits = 16;
 };
 
 inline void appendLittleEndian(std::string& out, uint32_t value, int bytes) {
@@ -50,9 +51,9 @@ inline void writeWav(const std::filesystem::path& file, const std::string& sampl
     appendLittleEndian(header, 1, 2);  // PCM
     appendLittleEndian(header, format.channels, 2);
     appendLittleEndian(header, format.rate, 4);
-    appendLittleEndian(header, format.rate * format.channels * 2, 4);
-    appendLittleEndian(header, format.channels * 2u, 2);
-    appendLittleEndian(header, 16, 2);
+    appendLittleEndian(header, format.rate * format.channels * format.bits / 8, 4);
+    appendLittleEndian(header, format.channels * format.bits / 8u, 2);
+    appendLittleEndian(header, format.bits, 2);
     header += "data";
     appendLittleEndian(header, static_cast<uint32_t>(samples.size()), 4);
     std::ofstream(file, std::ios::binary) << header << samples;

@@ -289,6 +289,20 @@ TEST(Balance, MovedWhileAnItemPlaysItTakesEffectInThatItem) {
     gst_object_unref(bin);
 }
 
+// The output takes the decoder's format as it is; one that the volume
+// element refuses (8-bit samples) is converted, and the item plays.
+TEST(Formats, AnItemWhoseSamplesTheOutputRefusesIsConvertedAndPlays) {
+    const fs::path file = files().folder / "eight-bit.wav";
+    const lumo::testing::WavFormat eightBit{8000, 1, 8};
+    lumo::testing::writeWav(file, std::string(1600, '\x80'), eightBit);
+    GstMediaPlayer player(nullptr, nullptr, kRealtimeSink);
+    player.settings().setMode("autoRewind", false);
+    player.setCurrentPlaylist(playlistOf({file}));
+    EXPECT_EQ(watch(player, [](S state) { return state == S::MediaEnded || state == S::Stopped; }),
+              (std::vector<S>{S::Transitioning, S::Playing, S::MediaEnded}));
+    EXPECT_EQ(player.error().errorCount(), 0);
+}
+
 // The pipeline's state changes must never meet playbin switching items on a
 // streaming thread (handover.h); a hang fails through the test's timeout.
 TEST(Stress, ControlsDuringGaplessSwitchesNeverHang) {
