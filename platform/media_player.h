@@ -9,6 +9,7 @@
 // negative number (the player's failure class) and a description; errors met
 // while media open go to the error queue instead.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <functional>

@@ -36,13 +36,15 @@ bool typeNotFound(GstMessage* message) {
     return unknown;
 }
 
-// A format that the output, or an element in front of it, does not take.
-bool notNegotiated(GstMessage* message) {
+// A format that the output, or an element in front of it, does not take:
+// refused when an item opens, left unlinked when playsink meets it at a
+// switch without a gap.
+bool formatRefused(GstMessage* message) {
     GError* error = nullptr;
     gchar* debug = nullptr;
     gst_message_parse_error(message, &error, &debug);
     const bool refused = (error && error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_NEGOTIATION) ||
-                         (debug && std::strstr(debug, "not-negotiated"));
+                         (debug && (std::strstr(debug, "not-negotiated") || std::strstr(debug, "not-linked")));
     if (error) g_error_free(error);
     g_free(debug);
     return refused;
@@ -147,9 +149,10 @@ void GstMediaPlayer::handleError(EngineEvent& event) {
         if (currentIndex_ >= 0) open(currentIndex_, target, std::nullopt, true);
         return;
     }
-    if (!pipeline_->converts() && currentIndex_ >= 0 && notNegotiated(event.message)) {
+    if (!pipeline_->converts() && currentIndex_ >= 0 && formatRefused(event.message)) {
         // The output takes the decoders' formats as they are until one is
         // refused; from then on playsink converts, and the item opens again.
+        if (const std::optional<int> queued = pipeline_->handover().takeQueued()) adoptQueued(*queued);
         const Target target = target_;
         post([](Pipeline& pipeline) { pipeline.switchToConverting(); });
         open(currentIndex_, target, std::nullopt, true);

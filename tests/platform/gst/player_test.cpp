@@ -290,17 +290,23 @@ TEST(Balance, MovedWhileAnItemPlaysItTakesEffectInThatItem) {
 }
 
 // The output takes the decoder's format as it is; one that the volume
-// element refuses (8-bit samples) is converted, and the item plays.
+// element refuses (8-bit samples) is converted, and the item plays, also
+// when it follows another without a gap.
 TEST(Formats, AnItemWhoseSamplesTheOutputRefusesIsConvertedAndPlays) {
     const fs::path file = files().folder / "eight-bit.wav";
     const lumo::testing::WavFormat eightBit{8000, 1, 8};
     lumo::testing::writeWav(file, std::string(1600, '\x80'), eightBit);
-    GstMediaPlayer player(nullptr, nullptr, kRealtimeSink);
-    player.settings().setMode("autoRewind", false);
-    player.setCurrentPlaylist(playlistOf({file}));
-    EXPECT_EQ(watch(player, [](S state) { return state == S::MediaEnded || state == S::Stopped; }),
-              (std::vector<S>{S::Transitioning, S::Playing, S::MediaEnded}));
-    EXPECT_EQ(player.error().errorCount(), 0);
+    for (const std::vector<fs::path>& items : {std::vector{file}, std::vector{files().longTones[0], file}}) {
+        GstMediaPlayer player(nullptr, nullptr, kRealtimeSink);
+        player.settings().setMode("autoRewind", false);
+        player.setCurrentPlaylist(playlistOf(items));
+        std::vector<S> states;
+        std::vector<std::string> expected;
+        for (const fs::path& item : items) expected.push_back(item.stem().string());
+        EXPECT_EQ(playedItems(player, states), expected);
+        EXPECT_EQ(states.back(), S::MediaEnded);
+        EXPECT_EQ(player.error().errorCount(), 0);
+    }
 }
 
 // The pipeline's state changes must never meet playbin switching items on a
