@@ -251,7 +251,7 @@ INSTANTIATE_TEST_SUITE_P(Player, Output,
 // it was to its end.
 TEST(Balance, MovedWhileAnItemPlaysItTakesEffectInThatItem) {
     struct Peaks {
-        std::atomic<bool> moved = false;
+        std::atomic<bool> requested = false, moved = false;  // moved: from the first buffer after the seek
         std::atomic<size_t> frames = 0;
         float right[2] = {0, 0}, left = 0;  // right before and after the move; left after it
     } peaks;
@@ -263,6 +263,7 @@ TEST(Balance, MovedWhileAnItemPlaysItTakesEffectInThatItem) {
     GstElement* capture = gst_bin_get_by_name(GST_BIN(bin), "capture");
     g_signal_connect(capture, "handoff", G_CALLBACK(+[](GstElement*, GstBuffer* buffer, GstPad*, Peaks* seen) {
                          GstMapInfo map;
+                         if (seen->requested && GST_BUFFER_IS_DISCONT(buffer)) seen->moved = true;
                          if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return;
                          const auto* samples = reinterpret_cast<const float*>(map.data);
                          for (size_t i = 0; i + 1 < map.size / sizeof(float); i += 2) {
@@ -277,9 +278,8 @@ TEST(Balance, MovedWhileAnItemPlaysItTakesEffectInThatItem) {
     player.setCurrentPlaylist(playlistOf({files().steadyTones[0]}));
     ASSERT_TRUE(waitFor(player, S::Playing));
     while (player.position() < 0.3 && player.playState() == S::Playing) std::this_thread::sleep_for(5ms);
+    peaks.requested = true;
     player.settings().setBalance(-100);
-    std::this_thread::sleep_for(300ms);  // what the old chain still held has played
-    peaks.moved = true;
     EXPECT_EQ(watch(player, [](S state) { return state == S::MediaEnded; }), (std::vector<S>{S::Playing, S::MediaEnded}));
     EXPECT_NEAR(peaks.right[0], 0.5f, 0.005f);
     EXPECT_NEAR(peaks.right[1], 0.0f, 0.005f);
