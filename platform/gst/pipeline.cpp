@@ -20,6 +20,19 @@ bool isFactory(GstElement* element, std::string_view name) {
     return factory && std::string_view(GST_OBJECT_NAME(factory)) == name;
 }
 
+// playbin's flags: the installed plugin names them, its header is not public.
+guint playFlag(GstElement* playbin, const char* nick) {
+    GParamSpec* spec = g_object_class_find_property(G_OBJECT_GET_CLASS(playbin), "flags");
+    const GFlagsValue* value = spec ? g_flags_get_value_by_nick(G_PARAM_SPEC_FLAGS(spec)->flags_class, nick) : nullptr;
+    return value ? value->value : 0;
+}
+
+guint playFlags(GstElement* playbin) {
+    guint flags = 0;
+    g_object_get(playbin, "flags", &flags, nullptr);
+    return flags;
+}
+
 }  // namespace
 
 Pipeline::Pipeline(const std::string& sinkDescription, std::shared_ptr<EventQueue> events, std::string* whyFallback)
@@ -187,10 +200,7 @@ bool Pipeline::switchToFallbackSink() {
 bool Pipeline::switchToConverting() {
     if (converts_) return false;
     gst_element_set_state(playbin_, GST_STATE_NULL);
-    guint flags = 0;
-    g_object_get(playbin_, "flags", &flags, nullptr);
-    constexpr guint nativeAudio = 0x20;
-    g_object_set(playbin_, "flags", flags & ~nativeAudio, nullptr);
+    g_object_set(playbin_, "flags", playFlags(playbin_) & ~playFlag(playbin_, "native-audio"), nullptr);
     converts_ = true;
     return true;
 }
@@ -265,10 +275,8 @@ void Pipeline::setBalance(double pan) {
     // it is.
     g_object_set(playbin_, "audio-filter", panorama_, nullptr);
     balanceInChain_ = true;
-    guint flags = 0;
-    g_object_get(playbin_, "flags", &flags, nullptr);
-    constexpr guint nativeVideo = 0x40;
-    g_object_set(playbin_, "flags", flags ^ nativeVideo, nullptr);
+    const guint flags = playFlags(playbin_);
+    g_object_set(playbin_, "flags", flags ^ playFlag(playbin_, "native-video"), nullptr);
     g_object_set(playbin_, "flags", flags, nullptr);
     if (!atLeastPaused()) return;
     if (const std::optional<double> at = positionSeconds()) seek(*at);
