@@ -95,8 +95,9 @@ TEST_F(UserSettingsTest, TwoProcessesWritingAtOnceLoseNothing) {
     int sections = 0, entries = 0;
     for (const std::string& line : lumo::testing::linesOf(lumo::testing::bytesOf(settingsFileOf("LUMO Player")))) {
         sections += line == "[Shared]";
-        entries += std::regex_match(line, entry);
-        EXPECT_TRUE(std::regex_match(line, entry) || line.empty() || line == "[Shared]") << line;
+        const bool isEntry = std::regex_match(line, entry);
+        entries += isEntry;
+        EXPECT_TRUE(isEntry || line.empty() || line == "[Shared]") << line;
     }
     EXPECT_EQ(std::pair(sections, entries), std::pair(1, 2 * keys + 1)) << "sections, entries";
     const std::filesystem::directory_iterator folder(settingsFileOf("x").parent_path());
