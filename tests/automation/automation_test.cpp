@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <tuple>
 
 #include "automation/class_factory.h"
@@ -17,12 +16,11 @@
 #include "common/codes.h"
 #include "common/shared_fso.h"
 #include "failsafe/failsafe.h"
-#include "lumo/create_object.h"
 #include "lumo/lumo_audio.h"
 #include "platform/simulated/simulated_player.h"
 #include "platform/user_settings.h"
 #include "player/audio_player_host.h"
-#include "tests/failsafe/test_support.h"
+#include "tests/support/child_process.h"
 #include "tests/support/fake_drives.h"
 #include "tests/temp_folder.h"
 

@@ -2,7 +2,6 @@
 // its report in the log (the one place its layout and call tree are checked),
 // procedures under the error entry, and the error window's decisions without
 // a display.
-#include <regex>
 #include <system_error>
 
 #include "failsafe/errors/error_window_state.h"
@@ -273,18 +272,17 @@ protected:
     std::vector<std::vector<std::string>> printed;
     std::vector<std::pair<std::filesystem::path, int32_t>> helpOpened;
     bool helpOpens = true;
-    std::vector<bool> busy;
     PrintOutcome print(const std::vector<std::string>& lines) override { return printed.push_back(lines), outcome; }
     bool putOnClipboard(std::string_view) override { return true; }
     bool openHelp(const std::filesystem::path& file, int32_t context) override {
         return helpOpened.emplace_back(file, context), helpOpens;
     }
-    void setBusy(bool on) override { busy.push_back(on); }
+    void setBusy(bool) override {}
 
     InterceptedError error;
     ScriptedUserInterface ui;
     std::vector<std::string> notes;
-    int copies = 0, reportsBuilt = 0;
+    int copies = 0;
 
     void SetUp() override {  // a division by zero in "Function GetCurrentPlaylist", called from "Sub Main"
         error.slots[0] = {11, "Division by zero", 42, "LUMOAudioPlayer (local)", "cLUMOAudio",
@@ -298,7 +296,7 @@ protected:
         s.programName = "LUMOAudioPlayer";
         s.programFolder = "/opt/lumo";
         s.inDevEnvironment = inDevEnvironment;
-        s.buildSystemReport = [this] { return ++reportsBuilt, std::string("rebuilt\r\n"); };
+        s.buildSystemReport = [] { return std::string("rebuilt\r\n"); };
         s.copyAllPages = [this](ErrorWindowState&) { ++copies; };
         s.note = [this](std::string_view text) { notes.emplace_back(text); };
         return s;
@@ -329,20 +327,6 @@ TEST_F(ErrorWindowStateTest, RemoteChainsAndUnknownLines) {
     window.hoverOver("ErrLine");
     window.hoverOver("Combo1");  // no text of its own: the line stays
     EXPECT_EQ(window.status(), "The line number where the error happened");
-}
-
-TEST_F(ErrorWindowStateTest, AMissingReportIsBuiltOnceWhenItsPageIsShown) {
-    ErrorWindowState window(error, setup(), ui, *this);
-    window.selectPage(ErrorWindowState::SystemInformation);
-    window.selectPage(7);  // no such page: the page stays
-    EXPECT_EQ(window.page(), ErrorWindowState::SystemInformation);
-    EXPECT_EQ(reportsBuilt, 0);  // there is one already
-    error.systemReport.clear();
-    window.selectPage(ErrorWindowState::SystemInformation);
-    window.selectPage(ErrorWindowState::SystemInformation);
-    EXPECT_EQ(reportsBuilt, 1);
-    EXPECT_EQ(window.systemReport(), "rebuilt\r\n");
-    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
 }
 
 // Save...: Yes prints the selected page, No copies every page, Cancel does neither.

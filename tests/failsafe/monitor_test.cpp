@@ -1,6 +1,6 @@
-// The trace link between a program and the monitor program: programs that
-// leave or misbehave, monitors that misbehave, and the checks that keep other
-// users out. tools_end_to_end.sh pauses, steps and resumes a real host.
+// The trace link between a program and the monitor program: monitors that
+// misbehave, and the checks that keep other users out. tools_end_to_end.sh
+// pauses, steps and resumes a real host and sees it leave.
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -114,39 +114,7 @@ private:
     std::vector<std::string> statuses_;
 };
 
-// A program speaking the protocol by hand.
-struct RawProgram {
-    int fd;
-    wire::FrameReader reader;
-    explicit RawProgram(const fs::path& socket) : fd(connectToOwnSocket(socket)) {}
-    ~RawProgram() { ::close(fd); }
-    std::optional<int32_t> ask(const std::string& frame) {
-        const Deadline deadline = deadlineIn(10s);
-        const auto answer = sendAllBefore(fd, frame, deadline) ? readFrameBefore(fd, reader, deadline) : std::nullopt;
-        return answer ? wire::decodeAnswer(answer->payload) : std::nullopt;
-    }
-};
-
 class MonitorTest : public FrameworkTest {};
-
-TEST(MonitorServer, AProgramThatLeavesWhilePausedOrBreaksTheProtocolIsForgotten) {
-    const TempFolder folder;
-    ServedMonitor monitor(folder / "m.sock");
-    monitor.with([](MonitorServer& server) { server.pause(); });
-    {
-        RawProgram program(folder / "m.sock");
-        EXPECT_EQ(program.ask(wire::helloFrame(77, "raw")), static_cast<int32_t>(wire::version));
-        EXPECT_EQ(program.ask(wire::recordFrame("[raw] [00001] [00000.0000] ->modMain : Sub Main\r\n")), 128);
-        EXPECT_EQ(program.ask(wire::waitFrame(2, 0)), 0);  // still paused: keep waiting
-    }
-    EXPECT_TRUE(monitor.said("raw (pid 77) left while paused"));
-    monitor.with([](MonitorServer& server) { EXPECT_EQ(server.pausedCount() + server.programCount(), 0u); });
-    RawProgram rude(folder / "m.sock");
-    EXPECT_EQ(rude.ask(wire::helloFrame(66, "rude")), static_cast<int32_t>(wire::version));
-    sendAllBefore(rude.fd, "GET / HTTP/1.0\r\n\r\n", deadlineIn(10s));
-    EXPECT_TRUE(monitor.said("rude (pid 66) broke the protocol"));
-    EXPECT_FALSE(RawProgram(folder / "m.sock").ask(wire::recordFrame("a record before the greeting")));
-}
 
 TEST(MonitorServer, RefusesALiveSocketAndForeignFilesButReplacesAStaleOne) {
     const TempFolder folder;

@@ -2,7 +2,6 @@
 // test sets, and the mail the error entry sends through sendmail or into the
 // outbox, read back as a recipient would.
 #include <signal.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
@@ -118,11 +117,6 @@ TEST(SystemReport, MissingOrFailingFactsGiveTheDefaultsAndAWholeReport) {
 }
 
 TEST(SystemValues, ProcessorNamesAndDrives) {
-    for (const auto& [type, level, revision, name] : std::vector<std::tuple<int, int, int, std::string>>{
-             {586, 6, 0x0302, "Intel Pentium II, Model 3 Stepping 02"}, {586, 6, 0x0200, "Unable to determine processor type"},
-             {4000, 0, 0, "MIPS R4000"}, {8664, 0, 0, "Unknown"}})
-        EXPECT_EQ(classicCpuName(type, level, revision), name);
-    EXPECT_EQ(classicCpuName(586, 6, 0x0A01), "Unable to determine processor type");  // a letter in the model digits
     FakeFacts facts;
     facts.processorFacts = ProcessorFacts{"GenuineIntel", 6, 140, 1, "11th Gen Intel(R) Core(TM) i7", "x86_64"};
     EXPECT_EQ(fsCPUNAME(facts), "11th Gen Intel(R) Core(TM) i7");  // the classic names only where they describe it

@@ -10,7 +10,6 @@
 
 #include "failsafe/trace/circular_log.h"
 #include "failsafe/file_append.h"
-#include "failsafe/options/profile_reader.h"
 #include "failsafe/value.h"
 #include "test_support.h"
 

@@ -1,6 +1,5 @@
 // The player host over its library and drives.
 #include <regex>
-#include <tuple>
 
 #include "common/formatting.h"
 #include "player_fixture.h"

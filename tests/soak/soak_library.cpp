@@ -1,6 +1,5 @@
 #include "tests/soak/soak_library.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>

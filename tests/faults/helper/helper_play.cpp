@@ -1,6 +1,5 @@
 // One item through the real player, with what it reported: each play state
 // once, each error item, or the error raised when no player can be made.
-#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>

@@ -1,7 +1,6 @@
 // FailSafe's logs in a program folder of the test's choosing (its
 // FSCLIENT.INI written by the test): a round of everything that writes a
 // log, or trace records for ever into the circular log.
-#include <stdexcept>
 #include <string>
 #include <system_error>
 

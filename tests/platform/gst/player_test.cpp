@@ -6,7 +6,6 @@
 #include <random>
 
 #include "gst_test_support.h"
-#include "platform/gst/error_classes.h"
 #include "platform/gst/play_order.h"
 #include "platform/gst/play_states.h"
 #include "tests/support/raised.h"
@@ -186,24 +185,6 @@ TEST(PlayerWithoutLibrary, WhatIsNotThereRaisesAndTheVersionIsGStreamers) {
     EXPECT_EQ(numberRaisedBy([&] { player.cdromCollection().item(0); }), outOfRange);
     EXPECT_EQ(numberRaisedBy([&] { player.error().item(0); }), outOfRange);
     EXPECT_EQ(numberRaisedBy([&] { player.settings().getMode("sideways"); }), failsafe::error::InvalidProcedureCall);
-}
-
-TEST(ErrorClasses, TheRaisingElementAndTheErrorDecideTheClass) {
-    const struct {
-        FailureFacts facts;
-        ErrorClass expected;
-    } cases[] = {
-        {{GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN}, ErrorClass::Format},
-        {{GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND}, ErrorClass::Format},
-        {{GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE}, ErrorClass::Corrupt},
-        {{GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE, false, false, false, true}, ErrorClass::Device},
-        {{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_AUTHORIZED}, ErrorClass::NotFound},
-        {{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ, true}, ErrorClass::Network},
-        {{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NO_SPACE_LEFT}, ErrorClass::Other},
-        {{g_quark_from_static_string("elsewhere"), 1}, ErrorClass::Other},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(classify(c.facts), c.expected) << g_quark_to_string(c.facts.domain) << " " << c.facts.code;
 }
 
 struct Setting {

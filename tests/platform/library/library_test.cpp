@@ -6,19 +6,14 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <set>
 
-#include "failsafe/lazy_module.h"
 #include "media_files.h"
 #include "platform/library/auto_rules.h"
 #include "platform/library/media_library.h"
 #include "platform/library/playlist_file.h"
-#include "platform/library/tag_reading.h"
 #include "platform/library/text.h"
 #include "platform/library/track_index.h"
-#include "platform/user_settings.h"
-#include "tests/support/raised.h"
 
 namespace lumo::platform::library::testing {
 namespace {
@@ -227,27 +222,6 @@ protected:
 // TagLib is read in a module loaded with the first file: found beside the
 // library (or by a program of the build tree in the build tree), and a
 // missing one says so instead of failing each file.
-TEST(TagModuleTest, FoundBesideTheLibraryAndAMissingOneSaysSo) {
-    EXPECT_EQ(failsafe::moduleCandidates("/usr/lib/x86_64-linux-gnu/libLUMOAudioPlayer.so.0", "m.so").front(),
-              fs::path("/usr/lib/x86_64-linux-gnu/lumo/m.so"));
-    failsafe::LazyModule tags("lumo-taglib.so");
-    ReadTagsFunction* read = tags.function<ReadTagsFunction>(ReadTagsEntry);
-    ASSERT_NE(read, nullptr) << tags.error();
-    TempFolder root;
-    copySample(Kind::Mp3VbrNoXing, root / "a.mp3");
-    ASSERT_TRUE(tag(root / "a.mp3", {"Title", "", "", "", 1999, 0}));
-    TagReading reading;
-    read((root / "a.mp3").c_str(), reading);
-    EXPECT_TRUE(reading.opened);
-    EXPECT_EQ(reading.title, "Title");
-    EXPECT_EQ(reading.year, 1999u);
-    EXPECT_TRUE(reading.mpegWithoutFrameCount);
-
-    failsafe::LazyModule missing("lumo-missing.so");
-    EXPECT_EQ(missing.function<ReadTagsFunction>(ReadTagsEntry), nullptr);
-    EXPECT_EQ(missing.error(), "the module lumo-missing.so is not installed");
-}
-
 TEST_F(TrackIndexTest, DamagedIndexIsRebuiltFromTheFiles) {
     const std::pair<const char*, std::function<void()>> damages[] = {
         {"garbage", [&] { writeText(indexFile, std::string(5000, 'x')); }},

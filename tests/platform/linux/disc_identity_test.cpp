@@ -1,7 +1,6 @@
 // Disc images (CUE sheets with BIN and WAVE files), disc identifiers, drive
 // letters and the drive service over images in the settings.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
