@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lumo::testing {
@@ -18,6 +20,7 @@ struct WavFormat {
     uint32_t rate = 44100;
     uint16_t channels = 2;
     uint16_t bits = 16;
+    bool ripperChunks = false;  // an odd-sized chunk before the samples and one after them, as CD rippers write
 };
 
 inline void appendLittleEndian(std::string& out, uint32_t value, int bytes) {
@@ -41,22 +44,27 @@ inline std::string silentSamples(uint32_t frames, WavFormat format = {}) {
     return std::string(size_t{frames} * format.channels * 2, '\0');
 }
 
+// The bytes of a WAVE file of `samples`.
+inline std::string wavBytes(const std::string& samples, WavFormat format = {}) {
+    std::string body = "WAVEfmt ";
+    for (const auto& [value, bytes] : std::initializer_list<std::pair<uint32_t, int>>{
+             {16, 4}, {1, 2}, {format.channels, 2}, {format.rate, 4}, {format.rate * format.channels * format.bits / 8u, 4},
+             {format.channels * format.bits / 8u, 2}, {format.bits, 2}})  // PCM
+        appendLittleEndian(body, value, bytes);
+    if (format.ripperChunks) body += std::string("LIST\3\0\0\0abc\0", 12);
+    body += "data";
+    appendLittleEndian(body, static_cast<uint32_t>(samples.size()), 4);
+    body += samples;
+    if (format.ripperChunks) body += std::string("junk\4\0\0\0tail", 12);
+    std::string file = "RIFF";
+    appendLittleEndian(file, static_cast<uint32_t>(body.size()), 4);
+    return file + body;
+}
+
 // The file, its folder made when missing.
 inline void writeWav(const std::filesystem::path& file, const std::string& samples, WavFormat format = {}) {
     std::filesystem::create_directories(file.parent_path());
-    std::string header = "RIFF";
-    appendLittleEndian(header, static_cast<uint32_t>(36 + samples.size()), 4);
-    header += "WAVEfmt ";
-    appendLittleEndian(header, 16, 4);
-    appendLittleEndian(header, 1, 2);  // PCM
-    appendLittleEndian(header, format.channels, 2);
-    appendLittleEndian(header, format.rate, 4);
-    appendLittleEndian(header, format.rate * format.channels * format.bits / 8, 4);
-    appendLittleEndian(header, format.channels * format.bits / 8u, 2);
-    appendLittleEndian(header, format.bits, 2);
-    header += "data";
-    appendLittleEndian(header, static_cast<uint32_t>(samples.size()), 4);
-    std::ofstream(file, std::ios::binary) << header << samples;
+    std::ofstream(file, std::ios::binary) << wavBytes(samples, format);
 }
 
 // Mono silence at 8 kHz, `seconds` long to the sample: the smallest file a

@@ -71,20 +71,9 @@ TEST_F(DiscImageTest, AudioSectorsAcrossFilesWithGapsAndByteOrder) {
     EXPECT_TRUE(disc->readAudioSectors(0, 1, out.data()));
 }
 
-// A WAVE file as a CD ripper writes it: the format, other chunks (one of
-// odd size, padded), the samples, and something after them.
-std::string waveFile(const std::string& samples, uint32_t channels = 2, uint32_t rate = 44100) {
-    std::string body = "WAVEfmt ";
-    using lumo::testing::appendLittleEndian;
-    for (const auto& [value, bytes] : std::initializer_list<std::pair<uint32_t, int>>{
-             {16, 4}, {1, 2}, {channels, 2}, {rate, 4}, {rate * channels * 2, 4}, {channels * 2, 2}, {16, 2}})
-        appendLittleEndian(body, value, bytes);
-    body += std::string("LIST\3\0\0\0abc\0", 12) + "data";
-    appendLittleEndian(body, static_cast<uint32_t>(samples.size()), 4);
-    body += samples + std::string("junk\4\0\0\0tail", 12);
-    std::string file = "RIFF";
-    appendLittleEndian(file, static_cast<uint32_t>(body.size()), 4);
-    return file + body;
+// A WAVE file as a CD ripper writes it: other chunks (one of odd size) around the samples.
+std::string waveFile(const std::string& samples, uint32_t rate = 44100) {
+    return lumo::testing::wavBytes(samples, {.rate = rate, .ripperChunks = true});
 }
 
 TEST_F(DiscImageTest, WaveFilesGiveTheirSamplesAsSectors) {
@@ -103,7 +92,7 @@ TEST_F(DiscImageTest, WaveFilesGiveTheirSamplesAsSectors) {
     EXPECT_EQ(out.back(), 0x83);
 
     const std::pair<std::string, std::string> bad[] = {
-        {waveFile(samples, 2, 48000), "bad.wav: not CD audio (44.1 kHz, 16-bit, stereo PCM)"},
+        {waveFile(samples, 48000), "bad.wav: not CD audio (44.1 kHz, 16-bit, stereo PCM)"},
         {samples, "bad.wav: not a WAVE file"},
         {waveFile(samples).substr(0, 40), "bad.wav: a WAVE file without its format or data"},
     };
