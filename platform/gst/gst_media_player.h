@@ -177,6 +177,7 @@ private:
     void handle(EngineEvent& event);
     void handleMessage(EngineEvent& event);
     void handleError(EngineEvent& event);
+    void reopenAfter(bool (Pipeline::*change)());
     void handleEnd();
     void handleStreamStart();
     void handleBuffering(int percent);

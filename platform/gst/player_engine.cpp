@@ -144,19 +144,12 @@ void GstMediaPlayer::handleError(EngineEvent& event) {
                                    (error ? error->message : "no reason given") +
                                    "); the player plays into a silent output instead.");
         if (error) g_error_free(error);
-        const Target target = target_;
-        post([](Pipeline& pipeline) { pipeline.switchToFallbackSink(); });
-        if (currentIndex_ >= 0) open(currentIndex_, target, std::nullopt, true);
-        return;
+        return reopenAfter(&Pipeline::switchToFallbackSink);
     }
     if (!pipeline_->converts() && currentIndex_ >= 0 && formatRefused(event.message)) {
         // The output takes the decoders' formats as they are until one is
         // refused; from then on playsink converts, and the item opens again.
-        if (const std::optional<int> queued = pipeline_->handover().takeQueued()) adoptQueued(*queued);
-        const Target target = target_;
-        post([](Pipeline& pipeline) { pipeline.switchToConverting(); });
-        open(currentIndex_, target, std::nullopt, true);
-        return;
+        return reopenAfter(&Pipeline::switchToConverting);
     }
     if (!retried_ && state_ == PlayState::Transitioning && currentIndex_ >= 0 && currentUri_.starts_with("file:") &&
         typeNotFound(event.message)) {
@@ -171,6 +164,15 @@ void GstMediaPlayer::handleError(EngineEvent& event) {
     if (const std::optional<int> queued = pipeline_->handover().takeQueued()) adoptQueued(*queued);
     if (!errorReported_) report(errorItemOf(event.message, currentUri_, event.fromSink));
     fail();
+}
+
+// The output changes for good and the current item opens again; an item
+// handed over without a gap whose start the failure cut short is the current one.
+void GstMediaPlayer::reopenAfter(bool (Pipeline::*change)()) {
+    if (const std::optional<int> queued = pipeline_->handover().takeQueued()) adoptQueued(*queued);
+    const Target target = target_;
+    post([change](Pipeline& pipeline) { (pipeline.*change)(); });
+    if (currentIndex_ >= 0) open(currentIndex_, target, std::nullopt, true);
 }
 
 void GstMediaPlayer::handleEnd() {
