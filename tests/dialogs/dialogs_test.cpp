@@ -242,7 +242,6 @@ TEST_F(SelPlaylistTest, RefreshListsCdDrivesWithSignedSerialsAndTheSelectedRowDe
     dialog.cmdRefreshCDROMS_Click();
     EXPECT_THAT(texts(dialog.lvCDROMS()), ElementsAre("F:|No|||", "E:|Yes|CDFS|MUSIC|305441741",
                                                       "G:|Yes|CDFS|Audio CD|-1582119980", "H:|Yes|CDFS||-1"));
-    EXPECT_FALSE(dialog.okEnabled()) << "the first row, F, is not ready";
     dialog.lvCDROMS_ItemClick(1);
     EXPECT_TRUE(dialog.okEnabled());
     drives->list.clear();

@@ -76,7 +76,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Move{S::Undefined, "play", &C::play, S::Undefined, ""},
                       Move{S::Stopped, "play", &C::play, S::Playing, "steady1"},
                       Move{S::Stopped, "next", &C::next, S::Stopped, "steady2"},
-                      Move{S::Stopped, "previous", &C::previous, S::Stopped, "steady0"},
                       Move{S::Ready, "play", &C::play, S::Playing, "steady1"},
                       Move{S::Ready, "stop", &C::stop, S::Stopped, "steady1"},
                       Move{S::Ready, "next", &C::next, S::Ready, "steady2"},
