@@ -74,10 +74,10 @@ TEST_F(CheckTest, AVideoIsNotCountedAndAMissingDamagedOrNoMediaFileEndsTheCheckW
     for (const fs::path& folder : {home / "music", home, fs::current_path()})
         EXPECT_FALSE(fs::exists(folder / "pwned")) << folder;
     EXPECT_THAT(boxTexts(), ElementsAre(AllOf(HasSubstr("regarding media item No. 3 'missing' from playlist 'Mixed'.\r\r"
-                                                        "Error Condition: "),
+                                                        "Error Condition: 1\r"),
                                               HasSubstr("\rCustom Url: file://" + missing.string() + "\rError Code: -")),
-                                        HasSubstr("item No. 1 'notes' from playlist 'Text'.\r\r"),
-                                        HasSubstr("item No. 2 'damaged' from playlist 'Damaged'.\r\r")));
+                                        HasSubstr("item No. 1 'notes' from playlist 'Text'.\r\rError Condition: 2\r"),
+                                        HasSubstr("item No. 2 'damaged' from playlist 'Damaged'.\r\rError Condition: 3\r")));
 }
 
 TEST_F(CheckTest, StopDuringTheThirdOfTenItemsFinishesThatItemAndEmptyOrUnknownPlaylistsSaySo) {
