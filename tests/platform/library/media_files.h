@@ -27,7 +27,7 @@ inline void writeText(const fs::path& file, const std::string& text) {
 }
 
 // Each kind from a test tone of 130 x 1024 samples at 44.1 kHz (3.019 s).
-enum class Kind { Flac, Mp3Cbr, Mp3VbrNoXing, OggTheora };
+enum class Kind { Flac, Mp3Cbr };
 
 struct Tags {
     std::string title, artist, album, genre;
@@ -49,13 +49,11 @@ inline bool tag(const fs::path& file, const Tags& tags) {
 
 inline const fs::path& sample(Kind kind) {
     static TempFolder folder;
-    static std::optional<fs::path> made[4];
-    static const char* const names[] = {"a.flac", "cbr.mp3", "noxing.mp3", "v.ogv"};
+    static std::optional<fs::path> made[2];
+    static const char* const names[] = {"a.flac", "cbr.mp3"};
     static const char* const pipelines[] = {
         "audiotestsrc num-buffers=130 ! audioconvert ! flacenc",
         "audiotestsrc num-buffers=130 ! audioconvert ! lamemp3enc target=bitrate bitrate=128 cbr=true",
-        "audiotestsrc num-buffers=130 wave=white-noise ! audioconvert ! lamemp3enc target=quality quality=2",
-        "videotestsrc num-buffers=130 ! theoraenc ! oggmux",
     };
     auto& file = made[static_cast<size_t>(kind)];
     if (!file) {
