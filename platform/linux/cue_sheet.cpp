@@ -31,9 +31,10 @@ std::string nextField(std::istringstream& in) {
 
 std::optional<int32_t> parseMsf(const std::string& text) {
     int minutes = 0, seconds = 0, frames = 0;
-    char colon1 = 0, colon2 = 0;
+    char colon1 = 0, colon2 = 0, rest = 0;
     std::istringstream in(text);
-    if (!(in >> minutes >> colon1 >> seconds >> colon2 >> frames) || colon1 != ':' || colon2 != ':') return std::nullopt;
+    if (!(in >> minutes >> colon1 >> seconds >> colon2 >> frames) || colon1 != ':' || colon2 != ':' || in >> rest)
+        return std::nullopt;
     if (minutes < 0 || minutes > 999 || seconds < 0 || seconds > 59 || frames < 0 || frames >= framesPerSecond)
         return std::nullopt;
     return (minutes * 60 + seconds) * framesPerSecond + frames;

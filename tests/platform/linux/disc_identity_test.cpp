@@ -112,6 +112,7 @@ TEST_F(DiscImageTest, BadCueSheetsSayWhy) {
         {"FILE a.bin BINARY\nTRACK 01 VIDEO\n", "line 2: unknown track mode 'VIDEO'"},
         {"FILE a.bin BINARY\nTRACK 01 AUDIO\n", "track 1 has no INDEX 01"},
         {"FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:61:00\n", "line 3: INDEX needs a number and mm:ss:ff"},
+        {"FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00junk\n", "line 3: INDEX needs a number and mm:ss:ff"},
         {"FILE a.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 0:0:0\nTRACK 01 AUDIO\n", "line 4: TRACK numbers must go up"},
         {"FILE a.bin BINARY\nTRACK 100 AUDIO\n", "line 2: TRACK number must lie from 1 to 99"},
         {"FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:0", "line 3: INDEX needs a number"},  // cut short
