@@ -216,9 +216,6 @@ protected:
     }
 };
 
-// TagLib is read in a module loaded with the first file: found beside the
-// library (or by a program of the build tree in the build tree), and a
-// missing one says so instead of failing each file.
 TEST_F(TrackIndexTest, DamagedIndexIsRebuiltFromTheFiles) {
     const std::pair<const char*, std::function<void()>> damages[] = {
         {"garbage", [&] { writeText(indexFile, std::string(5000, 'x')); }},
