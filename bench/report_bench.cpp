@@ -29,9 +29,11 @@ void writeWav(const fs::path& file) {
     lumo::testing::writeWav(file, lumo::testing::silentSamples(4410, mono), mono);
 }
 
+fs::path libraryFolder() { return fs::temp_directory_path() / ("lumo-report-bench-" + std::to_string(::getpid())); }
+
 const fs::path& library() {
     static const fs::path root = [] {
-        const fs::path r = fs::temp_directory_path() / ("lumo-report-bench-" + std::to_string(::getpid()));
+        const fs::path r = libraryFolder();
         fs::remove_all(r);
         fs::create_directories(r / "music");
         fs::create_directories(r / "lists");
@@ -79,7 +81,7 @@ BENCHMARK(BM_DiscovererOf500Files)->Unit(benchmark::kMillisecond)->Iterations(1)
 }  // namespace
 
 int main(int argc, char** argv) {
-    return lumo::bench::runBenchmarks(argc, argv, [](const lumo::bench::SummaryReporter& runs) {
+    const int status = lumo::bench::runBenchmarks(argc, argv, [](const lumo::bench::SummaryReporter& runs) {
         const double check = runs.counter("BM_CheckOf500Files", "files_per_s");
         const double discoverer = runs.counter("BM_DiscovererOf500Files", "files_per_s");
         if (check <= 0 || discoverer <= 0) return;
@@ -88,4 +90,7 @@ int main(int argc, char** argv) {
                     "ratio %.2f   goal >= 0.50: %s\n",
                     check, discoverer, ratio, lumo::bench::verdict(ratio >= 0.5));
     });
+    std::error_code ignored;
+    fs::remove_all(libraryFolder(), ignored);  // 500 generated files
+    return status;
 }
